@@ -1,0 +1,2 @@
+/* Placeholder until the gdi library has code. */
+typedef int kv_gdi_placeholder;

@@ -1,0 +1,5 @@
+/* Placeholder: declarations are added as the system code needs them. */
+#ifndef KV_PLATFORM_WINGDI_H
+#define KV_PLATFORM_WINGDI_H
+#include "windef.h"
+#endif

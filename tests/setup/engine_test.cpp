@@ -3,6 +3,7 @@
 // the search-path merge.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -329,4 +330,56 @@ TEST(InstallLog, UpdatePath)
         EXPECT_STREQ(path, c.merged) << c.items;
         EXPECT_EQ(e.Log(), c.lines) << c.items;
     }
+}
+
+// A package that kvpack built from the demo project (the kvpack test passes
+// it in), installed by the engine as the installation run does.
+TEST(ExamplePackage, InstallsEveryFile)
+{
+    const char* package = getenv("KV_EXAMPLE_PACKAGE");
+    const char* source = getenv("KV_EXAMPLE_DIR");
+    if (!package || !source)
+        GTEST_SKIP() << "run by the kvpack test, which builds the package";
+    TestEngine e;
+    ASSERT_TRUE(e.m_package.OpenPackageFile(package));
+    ASSERT_TRUE(e.LoadProject());
+    EXPECT_TRUE(e.RecordChecksumMatches());
+    EXPECT_EQ(std::string(e.m_strProduct.GetBuffer(0)), "Zorva");
+    EXPECT_EQ(std::string(e.m_strMainDir.GetBuffer(0)), "C:\\Program Files\\Zorva");
+    EXPECT_EQ(e.m_nUninstaller, 1);
+    ASSERT_EQ(e.m_kindList.GetSize(), 3);
+    EXPECT_EQ(std::string(e.m_folderList[1].GetBuffer(0)), "Zorva");
+    ASSERT_EQ(e.m_nReadme, 1);
+    ASSERT_EQ(e.m_nLicence, 1);
+    for (int block = 0; block < 2; ++block) {  // the text pages' blocks
+        int length = 0;
+        ReadInt(&e.m_package, &length, 0);
+        std::string text(length, '\0');
+        e.m_package.Read(&text[0], length);
+        EXPECT_NE(text.find("Zorva"), std::string::npos);
+        EXPECT_EQ(text.find("\n\n"), std::string::npos);  // stored with CR LF
+    }
+
+    CreateDirectoryA("kvt", 0);
+    e.m_strMainDir = (char*)"kvt\\example";
+    int files = 0;
+    for (int i = 0; i < e.m_fileList.GetSize(); ++i) {
+        char entry[256];
+        strcpy(entry, e.m_fileList[i].GetBuffer(0));
+        ASSERT_TRUE(e.ReplaceMacro(entry, sizeof(entry)));
+        if (entry[0] == '0') {
+            EXPECT_TRUE(e.CopyCompressedFile(entry)) << entry;
+            ++files;
+        }
+    }
+    EXPECT_EQ(files, 7);
+    std::string src = source;
+    EXPECT_EQ(ReadBytes("kvt\\example\\ZORVA.EXE"), ReadBytes(src + "/bin/zorva.exe"));
+    EXPECT_EQ(ReadBytes("kvt\\example\\data\\maps\\world.map"),
+              ReadBytes(src + "/dist/data/maps/world.map"));
+    EXPECT_EQ(ReadBytes("kvt\\example\\data\\empty.dat"), "");
+    char image[] = "kvt\\example\\UNKV2.EXE";
+    EXPECT_TRUE(e.CopyFileA(image));
+    int rest = 0;
+    EXPECT_EQ(e.m_package.Read(&rest, 1), 0u);  // the package ends with the image
 }

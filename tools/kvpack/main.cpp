@@ -54,10 +54,14 @@ static int Number(const char* text, int low, int high, int* value)
 static std::string DefaultUninstaller(const char* argv0)
 {
     fs::path self(argv0);
-    fs::path image = self.parent_path() / ("unkv2" + self.extension().string());
+    if (!self.has_parent_path())
+        return "";
     std::error_code ec;
-    if (self.has_parent_path() && fs::is_regular_file(image, ec))
-        return image.string();
+    for (std::string suffix : {self.extension().string(), std::string(".exe"), std::string()}) {
+        fs::path image = self.parent_path() / ("unkv2" + suffix);
+        if (fs::is_regular_file(image, ec))
+            return image.string();
+    }
     return "";
 }
 

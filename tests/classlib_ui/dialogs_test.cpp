@@ -32,7 +32,7 @@ public:
         RECT own;
         ::GetClientRect(m_hWnd, &own);
         m_clientMatches = client.left == 0 && client.top == 0 && client.right == own.right && client.bottom == own.bottom;
-        ::PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(m_command, BN_CLICKED), 0);
+        ::PostMessageA(m_hWnd, WM_COMMAND, Command(m_command, BN_CLICKED), 0);
         return 1;
     }
     virtual void EndDialog(int result)

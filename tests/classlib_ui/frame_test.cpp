@@ -35,15 +35,14 @@ TEST(Frame, CreationForms)
     EXPECT_STREQ(title, "VEK Default Window");
     HMENU menu = ::GetMenu(withMenu.m_hWnd);
     ASSERT_NE(menu, (HMENU)0);
-    HMENU popup = ::GetSubMenu(menu, 0);
-    EXPECT_NE(::GetMenuState(popup, 400, MF_BYCOMMAND), (UINT)-1) << "menu resource 128";
+    EXPECT_NE(::GetMenuState(menu, 400, MF_BYCOMMAND), (UINT)-1) << "menu resource 128";
 
     CMenu* first = withMenu.GetMenu();
     ASSERT_NE(first, (CMenu*)0);
     EXPECT_EQ(first, withMenu.GetMenu());
     EXPECT_EQ(first->m_hMenu, menu);
     EXPECT_EQ(first->CheckMenuItem(400, MF_BYCOMMAND | MF_CHECKED), (unsigned)MF_UNCHECKED);
-    EXPECT_EQ(::GetMenuState(popup, 400, MF_BYCOMMAND) & MF_CHECKED, (UINT)MF_CHECKED);
+    EXPECT_EQ(::GetMenuState(menu, 400, MF_BYCOMMAND) & MF_CHECKED, (UINT)MF_CHECKED);
     EXPECT_EQ(first->EnableMenuItem(400, MF_BYCOMMAND | MF_GRAYED), (unsigned)MF_ENABLED);
     delete first;  // the frame never deletes its menu object
 }

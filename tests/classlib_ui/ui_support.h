@@ -33,6 +33,9 @@ extern TestApp g_app;
 
 inline char* T(const char* s) { return const_cast<char*>(s); }
 
+// The wParam of a WM_COMMAND: control identifier, notification code.
+inline WPARAM Command(int id, int code) { return (WPARAM)(DWORD)MAKELONG(id, code); }
+
 // Handles every message waiting in the queue.
 void Pump();
 

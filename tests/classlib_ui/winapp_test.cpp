@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <string.h>
 #include <string>
 
 #include "classlib/framewnd.h"
@@ -98,9 +99,9 @@ TEST(WinApp, DefaultStartUpMakesAFrameAndExitDeletesIt)
 TEST(WinApp, ProfileOperations)
 {
     char path[MAX_PATH];
-    DWORD n = ::GetTempPathA(sizeof(path), path);
+    DWORD n = ::GetCurrentDirectoryA(sizeof(path), path);
     ASSERT_GT(n, 0u);
-    std::string file = std::string(path) + "kv_classlib_profile.ini";
+    std::string file = std::string(path) + "\\kv_classlib_profile.ini";
     ::DeleteFileA(file.c_str());
     char* f = T(file.c_str());
 
@@ -122,21 +123,18 @@ TEST(WinApp, ProfileOperations)
 static std::string s_boxTexts;
 static int s_boxAnswer;
 
-static BOOL CALLBACK CollectText(HWND child, LPARAM)
-{
-    char text[256];
-    if (::GetWindowTextA(child, text, sizeof(text)) > 0)
-        s_boxTexts += std::string(text) + "|";
-    return TRUE;
-}
-
 static void CALLBACK AnswerBox(HWND, UINT, UINT_PTR id, DWORD)
 {
-    HWND box = ::FindWindowA(0, "Assertion failed!");
-    if (!box)
+    HWND box = ::GetActiveWindow();
+    char title[64];
+    if (!box || !::GetWindowTextA(box, title, sizeof(title)) || strcmp(title, "Assertion failed!") != 0)
         return;
     ::KillTimer(0, id);
-    ::EnumChildWindows(box, CollectText, 0);
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char text[256];
+        if (::GetWindowTextA(child, text, sizeof(text)) > 0)
+            s_boxTexts += std::string(text) + "|";
+    }
     ::PostMessageA(box, WM_COMMAND, (WPARAM)s_boxAnswer, 0);
 }
 

@@ -172,14 +172,14 @@ TEST(Window, CommandsNotificationsAndRanges)
         UINT nmCode;
         const char* log;
     } cases[] = {
-        {WM_COMMAND, MAKEWPARAM(101, 0), 0, "back;"},
-        {WM_COMMAND, MAKEWPARAM(101, 5), 0, "back;"},  // code 0 answers every notification
-        {WM_COMMAND, MAKEWPARAM(102, 3), 0, "changed;"},
-        {WM_COMMAND, MAKEWPARAM(102, 4), 0, ""},
-        {WM_COMMAND, MAKEWPARAM(199, 0), 0, ""},
-        {WM_COMMAND, MAKEWPARAM(200, 0), 0, "range;"},
-        {WM_COMMAND, MAKEWPARAM(210, 9), 0, "range;"},
-        {WM_COMMAND, MAKEWPARAM(211, 0), 0, ""},
+        {WM_COMMAND, Command(101, 0), 0, "back;"},
+        {WM_COMMAND, Command(101, 5), 0, "back;"},  // code 0 answers every notification
+        {WM_COMMAND, Command(102, 3), 0, "changed;"},
+        {WM_COMMAND, Command(102, 4), 0, ""},
+        {WM_COMMAND, Command(199, 0), 0, ""},
+        {WM_COMMAND, Command(200, 0), 0, "range;"},
+        {WM_COMMAND, Command(210, 9), 0, "range;"},
+        {WM_COMMAND, Command(211, 0), 0, ""},
         {WM_NOTIFY, 103, (UINT)-2, "notified;"},
         {WM_NOTIFY, 103, (UINT)-3, ""},
         {WM_NOTIFY, 104, (UINT)-2, ""},
@@ -377,7 +377,7 @@ TEST(Window, RectanglesTextsFontsAndWrappers)
         {"EDIT", 0, &edit},
         {"LISTBOX", 0, &list},
         {"STATIC", 0, &label},
-        {"COMBOBOX", CBS_DROPDOWNLIST, 0},
+        {"COMBOBOX", 0, 0},
     };
     int id = 80;
     for (const Case& c : cases) {

@@ -41,6 +41,7 @@ extern "C" {
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_DIRECTORY 267L
+#define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_NO_UNICODE_TRANSLATION 1113L
 #define ERROR_BADDB 1009L
 #define ERROR_BADKEY 1010L
@@ -140,6 +141,7 @@ DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD error);
 
 /* The program's own file and the machine's folders. */
+HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
@@ -216,6 +218,7 @@ int WINAPI lstrcmpA(LPCSTR a, LPCSTR b);
 int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
 
 #define GetModuleFileName GetModuleFileNameA
+#define GetModuleHandle GetModuleHandleA
 #define GetWindowsDirectory GetWindowsDirectoryA
 #define GetSystemDirectory GetSystemDirectoryA
 #define CreateDirectory CreateDirectoryA

@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -65,6 +66,30 @@ CGlobalHeader* HeaderOf(HGLOBAL memory)
 char g_commandLine[32768];
 
 } // namespace
+
+// The program's own module: the one module of the process, at the address
+// a Windows program's image is loaded to by default.
+#define KV_PROGRAM_MODULE ((HMODULE)(uintptr_t)0x00400000)
+
+extern "C" HMODULE WINAPI GetModuleHandleA(LPCSTR name)
+{
+    if (name) {
+        // Only the program itself is loaded; its name is accepted with or
+        // without ".exe".
+        char own[MAX_PATH];
+        if (GetModuleFileNameA(0, own, sizeof own) > 0) {
+            const char* base = strrchr(own, '\\');
+            base = base ? base + 1 : own;
+            size_t n = strlen(base);
+            if (!strcasecmp(name, base) || (n > 4 && !strcasecmp(base + n - 4, ".exe") &&
+                                            strlen(name) == n - 4 && !strncasecmp(name, base, n - 4)))
+                return KV_PROGRAM_MODULE;
+        }
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return 0;
+    }
+    return KV_PROGRAM_MODULE;
+}
 
 extern "C" DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size)
 {

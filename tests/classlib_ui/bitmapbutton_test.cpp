@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/controls.h"
+#include "classlib/framewnd.h"
 #include "ui_support.h"
 
 class CMapParent : public CWnd
@@ -20,7 +21,8 @@ static const COLORREF kUp = RGB(255, 0, 0), kDown = RGB(0, 255, 0), kFocus = RGB
                       kDisabled = RGB(128, 128, 128), kBack = RGB(255, 255, 0);
 
 // Sends the parent a draw request for the button onto a fresh surface.
-static COLORREF DrawnAt(CWnd& parent, CBitmapButton& button, UINT state, int x, int y, int wide = 8)
+static COLORREF DrawnAt(CWnd& parent, CBitmapButton& button, UINT state, int x, int y, int wide = 8,
+                        LRESULT answer = 1)
 {
     Surface s(wide, 8, kBack);
     DRAWITEMSTRUCT item;
@@ -33,7 +35,7 @@ static COLORREF DrawnAt(CWnd& parent, CBitmapButton& button, UINT state, int x, 
     item.rcItem.right = wide;
     item.rcItem.bottom = 8;
     LRESULT r = ::SendMessageA(parent.m_hWnd, WM_DRAWITEM, 97, (LPARAM)&item);
-    EXPECT_EQ(r, 1);
+    EXPECT_EQ(r, answer);
     return s.Pixel(x, y);
 }
 
@@ -103,6 +105,16 @@ TEST_F(BitmapButton, MaskLetsTheBackgroundThrough)
     m_button.m_bmpUp.m_hObject = MakeBitmap(8, 8, RGB(0, 0, 255));
     EXPECT_EQ(DrawnAt(m_parent, m_button, 0, 1, 1), RGB(0, 0, 255));
     EXPECT_EQ(DrawnAt(m_parent, m_button, 0, 6, 6), RGB(255, 255, 255)) << "yellow OR blue";
+}
+
+TEST_F(BitmapButton, NoDrawingThroughAParentWithoutMap)
+{
+    CFrameWnd frame;
+    ASSERT_EQ(frame.Create(0, 0, 100, 100, T("no map"), 1), 1);
+    HWND old = ::SetParent(m_button.m_hWnd, frame.m_hWnd);
+    EXPECT_EQ(DrawnAt(frame, m_button, 0, 3, 3, 8, 0), kBack) << "a frame does not reflect WM_DRAWITEM";
+    ::SetParent(m_button.m_hWnd, old);
+    ::DestroyWindow(frame.m_hWnd);
 }
 
 TEST_F(BitmapButton, EraseIsAnsweredWithoutPainting)

@@ -348,6 +348,13 @@ TEST(Window, RectanglesTextsFontsAndWrappers)
     EXPECT_EQ(cr.left, wr.left) << "a plain window's client rectangle is its window rectangle";
     EXPECT_EQ(cr.bottom, wr.bottom);
 
+    CDC* dc = top.GetWindowDC();
+    ASSERT_NE(dc, (CDC*)0);
+    EXPECT_NE(dc->GetSafeHdc(), (void*)0);
+    EXPECT_EQ(dc->GetWindow(), (void*)top.m_hWnd);
+    EXPECT_EQ(dc->m_bOwns, 1) << "deleting the object releases the device context";
+    delete dc;
+
     top.SetWindowTextA(T("Title text"));
     EXPECT_STREQ((char*)top.GetWindowTextA(), "Title text");
     EXPECT_EQ(top.GetWindowTextLengthA(), 10);

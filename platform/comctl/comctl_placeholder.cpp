@@ -1,2 +1,0 @@
-/* Placeholder until the comctl library has code. */
-typedef int kv_comctl_placeholder;

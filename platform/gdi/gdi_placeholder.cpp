@@ -1,2 +1,0 @@
-/* Placeholder until the gdi library has code. */
-typedef int kv_gdi_placeholder;

@@ -9,6 +9,7 @@
 // for each key a "[path]" line followed by its values as "name=type:data",
 // and a last line "END". Names and data are kept byte for byte; bytes
 // below 0x20 or above 0x7E and the characters % = [ ] : are written as %XX.
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <new>
@@ -433,6 +434,7 @@ public:
     {
         char path[KV_HOST_PATH_MAX];
         HivePath(m_hive, path, sizeof path);
+        RemoveStaleTemporaries(path);
         size_t length;
         char* text = Serialise(&m_data, &length);
         if (!text)
@@ -443,6 +445,34 @@ public:
     }
 
 private:
+    // Temporary files of writers that were killed before their rename. With
+    // the write lock held no writer is busy, so any such file is stale.
+    static void RemoveStaleTemporaries(const char* path)
+    {
+        const char* slash = strrchr(path, '/');
+        if (!slash)
+            return;
+        char folder[KV_HOST_PATH_MAX];
+        size_t n = (size_t)(slash - path);
+        memcpy(folder, path, n);
+        folder[n] = 0;
+        const char* base = slash + 1;
+        size_t baseLength = strlen(base);
+        DIR* dir = opendir(folder);
+        if (!dir)
+            return;
+        struct dirent* entry;
+        while ((entry = readdir(dir)) != 0) {
+            if (strlen(entry->d_name) == baseLength + 7 && !strncmp(entry->d_name, base, baseLength) &&
+                entry->d_name[baseLength] == '.') {
+                char stale[KV_HOST_PATH_MAX];
+                if (KvFormat(stale, sizeof stale, "%s/%s", folder, entry->d_name))
+                    unlink(stale);
+            }
+        }
+        closedir(dir);
+    }
+
     int Load(const char* path)
     {
         int fd = open(path, O_RDONLY | O_CLOEXEC);

@@ -60,8 +60,8 @@ int Generate(const char* dir, long megabytes)
         if (total + size > goal)
             size = (size_t)(goal - total);
         char name[64];
-        snprintf(name, sizeof(name), "/payload/f%04d.%s", i, i % 2 ? "dat" : "txt");
-        WritePayloadFile(root + name, size, (unsigned)i * 7919u + 1, i % 2 == 1);
+        snprintf(name, sizeof(name), "/payload/f%04d.%s", i, i % 4 >= 2 ? "dat" : "txt");
+        WritePayloadFile(root + name, size, (unsigned)i * 7919u + 1, i % 4 >= 2);
         total += size;
     }
     FILE* f = fopen((root + "/project.toml").c_str(), "wb");

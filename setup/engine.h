@@ -43,6 +43,10 @@ public:
     // be written or the entry is damaged.
     int CopyCompressedFile(char* entry);
 
+    // Passes over the compressed entry at the stream's position, for an
+    // entry whose target cannot be used (its path did not expand).
+    void SkipCompressedFile();
+
     // Writes the stored item at the stream's position (the uninstaller image)
     // to path. 1 when every byte was written.
     int CopyFileA(char* path);

@@ -146,6 +146,14 @@ int CInstallEngine::CopyCompressedFile(char* entry)
     return sound;
 }
 
+void CInstallEngine::SkipCompressedFile()
+{
+    unsigned long length = ReadLength(&m_package);
+    unsigned char stamp[4];
+    m_package.Read(stamp, 4);
+    m_package.Skip(length);
+}
+
 int CInstallEngine::CopyFileA(char* path)
 {
     BuildPath(path);

@@ -218,6 +218,7 @@ TEST(Extraction, UnwritableAndDamagedEntriesKeepTheStreamInStep)
     b.Entry("third", kDate, kTime);
     b.RawEntry(trailing, kDate, kTime);
     b.RawEntry(cut, kDate, kTime);
+    b.Entry("skipped", kDate, kTime);
     b.Entry("fourth", kDate, kTime);
     b.Raw(0xC0FFEE);
     TestEngine e;
@@ -228,6 +229,7 @@ TEST(Extraction, UnwritableAndDamagedEntriesKeepTheStreamInStep)
     EXPECT_TRUE(e.Copy("00kvt\\bad\\third.txt"));
     EXPECT_FALSE(e.Copy("00kvt\\bad\\trailing.txt"));
     EXPECT_FALSE(e.Copy("00kvt\\bad\\cut.bin"));
+    e.SkipCompressedFile();
     EXPECT_TRUE(e.Copy("00kvt\\bad\\fourth.txt"));
     EXPECT_EQ(e.Marker(), 0xC0FFEEul);
     EXPECT_EQ(ReadBytes("kvt\\bad\\second.txt"), "second");

@@ -7,6 +7,18 @@
 #include "classlib/framewnd.h"
 #include "ui_support.h"
 
+#include <string>
+
+// Notes its destruction in a shared log.
+class CNotedWnd : public CWnd
+{
+public:
+    CNotedWnd(std::string* log, const char* name) : m_log(log), m_name(name) {}
+    virtual ~CNotedWnd() { *m_log += m_name; }
+    std::string* m_log;
+    const char* m_name;
+};
+
 // Ends itself from OnInitDialog with the command it was given, after
 // looking at its controls.
 class CProbeDlg : public CDialog
@@ -27,6 +39,9 @@ public:
                     SameClass(GetDlgItem(240), CListBox()) && SameClass(GetDlgItem(238), CStatic()) &&
                     SameClass(GetDlgItem(241), CTabCtrl()) && SameClass(GetDlgItem(242), CWnd());
         m_attachedOnly = m_first && m_first->m_pfnSuper == 0;
+        m_children.Add(new CNotedWnd(&m_deleted, "a;"));
+        m_children.Add(0);  // skipped
+        m_children.Add(new CNotedWnd(&m_deleted, "b;"));
         CRect client;
         GetClientRect(client);
         RECT own;
@@ -55,6 +70,7 @@ public:
     int m_clientMatches = 0;
     int m_before = -1;
     int m_after = -1;
+    std::string m_deleted;
 };
 
 TEST(Dialog, TemplateNamesAreDecimalText)
@@ -72,6 +88,7 @@ TEST(Dialog, TemplateNamesAreDecimalText)
 
 TEST(Dialog, DoModalResults)
 {
+    RegisterProbeControl();
     struct Case {
         int resource, command, result;
     } cases[] = {
@@ -87,6 +104,7 @@ TEST(Dialog, DoModalResults)
 
 TEST(Dialog, ModalRunBindsCentresAndCachesWrappers)
 {
+    RegisterProbeControl();
     CProbeDlg dlg(1001, 0, IDOK);
     ASSERT_EQ(dlg.DoModal(), 1);
     EXPECT_EQ(dlg.m_bound, 1);
@@ -101,16 +119,18 @@ TEST(Dialog, ModalRunBindsCentresAndCachesWrappers)
     EXPECT_EQ(dlg.m_classes, 1);
     EXPECT_EQ(dlg.m_attachedOnly, 1);
     EXPECT_EQ(dlg.m_clientMatches, 1);
-    EXPECT_EQ(dlg.m_before, 6);
-    EXPECT_EQ(dlg.m_after, 0) << "EndDialog deletes the wrappers";
+    EXPECT_EQ(dlg.m_before, 9);
+    EXPECT_EQ(dlg.m_after, 0);
+    EXPECT_EQ(dlg.m_deleted, "b;a;") << "EndDialog deletes the wrappers, the last created first";
     // Shown again, the dialog makes its wrappers anew.
     ASSERT_EQ(dlg.DoModal(), 1);
     EXPECT_EQ(dlg.m_listed, 1);
-    EXPECT_EQ(dlg.m_before, 6);
+    EXPECT_EQ(dlg.m_before, 9);
 }
 
 TEST(Dialog, CentringOnTheScreen)
 {
+    RegisterProbeControl();
     CDialog dlg(1001, 0);
     ASSERT_EQ(dlg.Create(1001, 0), 1);
     ::SetWindowPos(dlg.m_hWnd, 0, 0, 0, 200, 100, SWP_NOMOVE | SWP_NOZORDER);
@@ -124,6 +144,7 @@ TEST(Dialog, CentringOnTheScreen)
 
 TEST(Dialog, OwnersOfModelessDialogs)
 {
+    RegisterProbeControl();
     CFrameWnd main;
     ASSERT_EQ(main.Create(10, 10, 300, 200, T("main"), 1), 1);
     g_app.m_pMainWnd = &main;
@@ -160,6 +181,7 @@ TEST(Dialog, OwnersOfModelessDialogs)
 
 TEST(Dialog, ColourRequestsInADialogAreAnsweredByABoundStatic)
 {
+    RegisterProbeControl();
     CDialog dlg;
     ASSERT_EQ(dlg.Create(1001, 0), 1);
     CStatic* label = (CStatic*)dlg.GetDlgItem(238);
@@ -174,6 +196,17 @@ TEST(Dialog, ColourRequestsInADialogAreAnsweredByABoundStatic)
     EXPECT_NE(before, after) << "attached only: the dialog manager's default";
     EXPECT_EQ(::GetBkColor(s.m_dc), RGB(9, 8, 7));
     label->UnsubclassWindow();
+    dlg.EndDialog(0);
+    ::DestroyWindow(dlg.m_hWnd);
+    Pump();
+}
+
+TEST(Dialog, ComboBoxesGetAPlainWrapper)
+{
+    CDialog dlg;
+    ASSERT_EQ(dlg.Create(1002, 0), 1);
+    CWnd* combo = dlg.GetDlgItem(242);
+    EXPECT_TRUE(SameClass(combo, CWnd()));
     dlg.EndDialog(0);
     ::DestroyWindow(dlg.m_hWnd);
     Pump();

@@ -1,5 +1,7 @@
 #include "ui_support.h"
 
+#include <string.h>
+
 TestApp g_app;
 
 TestApp::TestApp()
@@ -17,6 +19,19 @@ int TestApp::InitInstance()
     m_seenInstance = m_hInstance;
     m_seenShow = m_nCmdShow;
     return m_initResult;
+}
+
+void RegisterProbeControl()
+{
+    static int done = 0;
+    if (done)
+        return;
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof(wc));
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(0);
+    wc.lpszClassName = "ProbeControl";
+    done = ::RegisterClassA(&wc) != 0;
 }
 
 void Pump()

@@ -36,6 +36,10 @@ inline char* T(const char* s) { return const_cast<char*>(s); }
 // The wParam of a WM_COMMAND: control identifier, notification code.
 inline WPARAM Command(int id, int code) { return (WPARAM)(DWORD)MAKELONG(id, code); }
 
+// Registers "ProbeControl", a window class that no wrapper class knows,
+// used by the test dialog (once; later calls do nothing).
+void RegisterProbeControl();
+
 // Handles every message waiting in the queue.
 void Pump();
 

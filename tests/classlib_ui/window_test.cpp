@@ -384,6 +384,7 @@ TEST(Window, RectanglesTextsFontsAndWrappers)
         {"EDIT", 0, &edit},
         {"LISTBOX", 0, &list},
         {"STATIC", 0, &label},
+        {"SysTabControl32", 0, 0},  // the plain window knows no tab wrapper
         {"COMBOBOX", 0, 0},
     };
     int id = 80;

@@ -36,31 +36,44 @@ void ReportFastSleep()
     fprintf(stderr, "KV_FAST_SLEEP total %llu ms\n", g_fastSleepTotal);
 }
 
-// Moveable memory: the handle points at a block that points at the data,
-// as GlobalLock hands out the data pointer. Fixed memory is the data
-// itself, with a header in front.
-const unsigned kMoveableMagic = 0x4B564D4Du;
-const unsigned kFixedMagic = 0x4B564658u;
-
-struct CGlobalHeader
+// Memory blocks. A moveable block's handle is a small number indexing a
+// table (never a valid pointer, as on Windows), which GlobalLock turns into
+// the data pointer. A fixed block's handle is its data pointer; the blocks
+// are listed so that a pointer that did not come from GlobalAlloc is never
+// read as one of them.
+struct CGlobalBlock
 {
-    unsigned magic;
+    int used;
+    int moveable;
     unsigned locks;
     SIZE_T size;
-    void* data;
+    char* data;
 };
 
-CGlobalHeader* HeaderOf(HGLOBAL memory)
+enum { kMaxGlobalBlocks = 1024, kMoveableBase = 0x1000 };
+CGlobalBlock g_blocks[kMaxGlobalBlocks];
+
+CGlobalBlock* BlockOf(HGLOBAL memory)
 {
+    uintptr_t value = (uintptr_t)memory;
     if (!memory)
         return 0;
-    CGlobalHeader* moveable = (CGlobalHeader*)memory;
-    if (moveable->magic == kMoveableMagic)
-        return moveable;
-    CGlobalHeader* fixed = (CGlobalHeader*)memory - 1;
-    if (fixed->magic == kFixedMagic)
-        return fixed;
+    if (value >= kMoveableBase && value < kMoveableBase + 4 * kMaxGlobalBlocks && value % 4 == 0) {
+        CGlobalBlock* block = &g_blocks[(value - kMoveableBase) / 4];
+        return block->used && block->moveable ? block : 0;
+    }
+    for (int i = 0; i < kMaxGlobalBlocks; i++) {
+        if (g_blocks[i].used && !g_blocks[i].moveable && g_blocks[i].data == (char*)memory)
+            return &g_blocks[i];
+    }
     return 0;
+}
+
+HGLOBAL HandleOf(CGlobalBlock* block)
+{
+    if (!block->moveable)
+        return block->data;
+    return (HGLOBAL)(uintptr_t)(kMoveableBase + 4 * (block - g_blocks));
 }
 
 char g_commandLine[32768];
@@ -229,43 +242,36 @@ extern "C" LPSTR WINAPI GetCommandLineA(void)
 
 extern "C" HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T size)
 {
-    if (flags & GMEM_MOVEABLE) {
-        CGlobalHeader* block = new (std::nothrow) CGlobalHeader;
+    for (int i = 0; i < kMaxGlobalBlocks; i++) {
+        CGlobalBlock* block = &g_blocks[i];
+        if (block->used)
+            continue;
         char* data = new (std::nothrow) char[size ? size : 1];
-        if (!block || !data) {
-            delete block;
-            delete[] data;
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return 0;
-        }
+        if (!data)
+            break;
         if (flags & GMEM_ZEROINIT)
             memset(data, 0, size);
-        block->magic = kMoveableMagic;
+        block->used = 1;
+        block->moveable = (flags & GMEM_MOVEABLE) != 0;
         block->locks = 0;
         block->size = size;
         block->data = data;
-        return block;
+        return HandleOf(block);
     }
-    char* raw = new (std::nothrow) char[sizeof(CGlobalHeader) + (size ? size : 1)];
-    if (!raw) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return 0;
-    }
-    CGlobalHeader* header = (CGlobalHeader*)raw;
-    header->magic = kFixedMagic;
-    header->locks = 0;
-    header->size = size;
-    header->data = header + 1;
-    if (flags & GMEM_ZEROINIT)
-        memset(header->data, 0, size);
-    return header->data;
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
 }
 
 extern "C" HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T size, UINT flags)
 {
-    CGlobalHeader* header = HeaderOf(memory);
-    if (!header || header->magic != kMoveableMagic) {
-        SetLastError(header ? ERROR_NOT_ENOUGH_MEMORY : ERROR_INVALID_HANDLE);
+    CGlobalBlock* block = BlockOf(memory);
+    if (!block) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    if (!block->moveable && size > block->size) {
+        // A fixed block cannot move.
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
     char* data = new (std::nothrow) char[size ? size : 1];
@@ -273,61 +279,66 @@ extern "C" HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T size, UINT flags)
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
-    SIZE_T keep = header->size < size ? header->size : size;
-    memcpy(data, header->data, keep);
+    SIZE_T keep = block->size < size ? block->size : size;
+    memcpy(data, block->data, keep);
     if ((flags & GMEM_ZEROINIT) && size > keep)
         memset(data + keep, 0, size - keep);
-    delete[] (char*)header->data;
-    header->data = data;
-    header->size = size;
-    return memory;
+    if (block->moveable) {
+        delete[] block->data;
+        block->data = data;
+    } else {
+        memcpy(block->data, data, keep);
+        delete[] data;
+    }
+    block->size = size;
+    return HandleOf(block);
 }
 
 extern "C" LPVOID WINAPI GlobalLock(HGLOBAL memory)
 {
-    CGlobalHeader* header = HeaderOf(memory);
-    if (!header) {
+    CGlobalBlock* block = BlockOf(memory);
+    if (!block) {
+        // Fixed memory is its own data, whoever allocated it.
+        if (memory && (uintptr_t)memory >= kMoveableBase + 4 * kMaxGlobalBlocks)
+            return memory;
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
-    if (header->magic == kMoveableMagic)
-        header->locks++;
-    return header->data;
+    if (block->moveable)
+        block->locks++;
+    return block->data;
 }
 
 extern "C" BOOL WINAPI GlobalUnlock(HGLOBAL memory)
 {
-    CGlobalHeader* header = HeaderOf(memory);
-    if (!header) {
-        SetLastError(ERROR_INVALID_HANDLE);
+    CGlobalBlock* block = BlockOf(memory);
+    if (!block || !block->moveable) {
+        SetLastError(NO_ERROR);
         return FALSE;
     }
     // TRUE while the block stays locked, as Windows reports it.
-    if (header->magic == kMoveableMagic && header->locks > 0)
-        header->locks--;
-    SetLastError(header->locks ? 0 : NO_ERROR);
-    return header->locks > 0;
+    if (block->locks > 0)
+        block->locks--;
+    SetLastError(NO_ERROR);
+    return block->locks > 0;
 }
 
 extern "C" SIZE_T WINAPI GlobalSize(HGLOBAL memory)
 {
-    CGlobalHeader* header = HeaderOf(memory);
-    return header ? header->size : 0;
+    CGlobalBlock* block = BlockOf(memory);
+    return block ? block->size : 0;
 }
 
 extern "C" HGLOBAL WINAPI GlobalFree(HGLOBAL memory)
 {
-    CGlobalHeader* header = HeaderOf(memory);
-    if (!header)
+    CGlobalBlock* block = BlockOf(memory);
+    if (!block) {
+        SetLastError(ERROR_INVALID_HANDLE);
         return memory;
-    if (header->magic == kMoveableMagic) {
-        header->magic = 0;
-        delete[] (char*)header->data;
-        delete header;
-    } else {
-        header->magic = 0;
-        delete[] (char*)header;
     }
+    delete[] block->data;
+    block->used = 0;
+    block->data = 0;
     return 0;
 }
 

@@ -442,6 +442,32 @@ typedef struct tagWINDOWPOS {
 #define LBN_SELCHANGE 1
 #define LBN_DBLCLK 2
 
+/* Combo boxes */
+#define CBS_SIMPLE 0x0001L
+#define CBS_DROPDOWN 0x0002L
+#define CBS_DROPDOWNLIST 0x0003L
+#define CBS_AUTOHSCROLL 0x0040L
+#define CBS_SORT 0x0100L
+#define CBS_HASSTRINGS 0x0200L
+#define CB_ERR (-1)
+#define CB_LIMITTEXT 0x0141
+#define CB_ADDSTRING 0x0143
+#define CB_DELETESTRING 0x0144
+#define CB_GETCOUNT 0x0146
+#define CB_GETCURSEL 0x0147
+#define CB_GETLBTEXT 0x0148
+#define CB_GETLBTEXTLEN 0x0149
+#define CB_INSERTSTRING 0x014A
+#define CB_RESETCONTENT 0x014B
+#define CB_FINDSTRING 0x014C
+#define CB_SELECTSTRING 0x014D
+#define CB_SETCURSEL 0x014E
+#define CB_GETITEMDATA 0x0150
+#define CB_SETITEMDATA 0x0151
+#define CB_FINDSTRINGEXACT 0x0158
+#define CBN_SELCHANGE 1
+#define CBN_EDITCHANGE 5
+
 /* Dialogs */
 #define DS_ABSALIGN 0x01L
 #define DS_SYSMODAL 0x02L
@@ -783,8 +809,8 @@ LPSTR WINAPI CharLowerA(LPSTR text);
 LPSTR WINAPI CharNextA(LPCSTR text);
 
 /* Not part of Windows: a test hook of this platform layer. It puts a copy
- * of text on the in-process clipboard as CF_TEXT (null empties it). The
- * handle that GetClipboardData returns points at the text itself. */
+ * of text on the in-process clipboard as CF_TEXT, in a moveable global
+ * block as SetClipboardData takes it (null empties the clipboard). */
 void KvSetClipboardText(const char* text);
 
 #define RegisterClass RegisterClassA

@@ -841,7 +841,8 @@ LRESULT CALLBACK KvEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return MAKELONG(a, b);
     }
     case EM_REPLACESEL:
-      EditReplace(w, lParam ? reinterpret_cast<const char*>(lParam) : "", 0);
+      // Replacing the selection is limited like typing.
+      EditReplace(w, lParam ? reinterpret_cast<const char*>(lParam) : "", 1);
       return 0;
     case EM_GETMODIFY:
       return s->modified;
@@ -890,7 +891,11 @@ LRESULT CALLBACK KvEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PASTE: {
       if (!OpenClipboard(hwnd)) return 0;
       HANDLE h = GetClipboardData(CF_TEXT);
-      if (h) EditReplace(w, static_cast<const char*>(h), 1);
+      const char* text = h ? static_cast<const char*>(GlobalLock(h)) : 0;
+      if (text) {
+        EditReplace(w, text, 1);
+        GlobalUnlock(h);
+      }
       CloseClipboard();
       return 0;
     }
@@ -992,6 +997,102 @@ LRESULT CALLBACK KvListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   }
 }
 
+/* A drop-down list shown closed: the selected item's text in a box. It
+ * keeps its items in a list box state and answers the CB_ messages. */
+LRESULT CALLBACK KvComboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  KvWindow* w = KvWin(hwnd);
+  if (!w) return 0;
+  ListState* s = ListOf(w);
+  if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  struct Map { UINT cb; UINT lb; } map[] = {
+    {CB_ADDSTRING, LB_ADDSTRING}, {CB_DELETESTRING, LB_DELETESTRING}, {CB_GETCOUNT, LB_GETCOUNT},
+    {CB_GETCURSEL, LB_GETCURSEL}, {CB_GETLBTEXT, LB_GETTEXT}, {CB_GETLBTEXTLEN, LB_GETTEXTLEN},
+    {CB_INSERTSTRING, LB_INSERTSTRING}, {CB_RESETCONTENT, LB_RESETCONTENT}, {CB_FINDSTRING, LB_FINDSTRING},
+    {CB_SELECTSTRING, LB_SELECTSTRING}, {CB_SETCURSEL, LB_SETCURSEL}, {CB_GETITEMDATA, LB_GETITEMDATA},
+    {CB_SETITEMDATA, LB_SETITEMDATA}, {CB_FINDSTRINGEXACT, LB_FINDSTRINGEXACT}};
+  for (size_t i = 0; i < sizeof(map) / sizeof(map[0]); i++)
+    if (map[i].cb == msg) {
+      DWORD sort = w->style & CBS_SORT;
+      DWORD saved = w->style;
+      w->style = (w->style & ~(LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) | (sort ? LBS_SORT : 0);
+      LRESULT r = ListMessage(w, map[i].lb, wParam, lParam);
+      w->style = saved;
+      if (msg == CB_SETCURSEL || msg == CB_SELECTSTRING || msg == CB_RESETCONTENT || msg == CB_DELETESTRING) {
+        w->text = s->cur >= 0 && s->cur < static_cast<int>(s->items.size()) ? s->items[s->cur].text : "";
+        InvalidateRect(hwnd, 0, TRUE);
+      }
+      return r;
+    }
+  switch (msg) {
+    case CB_LIMITTEXT:
+      return TRUE;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      if (dc) {
+        RECT r;
+        GetClientRect(hwnd, &r);
+        HBRUSH b = KvControlColour(w, dc, WM_CTLCOLOREDIT);
+        FillRect(dc, &r, b);
+        RECT e = r;
+        DrawEdge(dc, &e, EDGE_SUNKEN, BF_RECT);
+        RECT arrow = {r.right - 18, r.top + 2, r.right - 2, r.bottom - 2};
+        KvFillColour(dc, &arrow, GetSysColor(COLOR_BTNFACE));
+        DrawEdge(dc, &arrow, EDGE_RAISED, BF_RECT);
+        for (int k = 0; k < 4; k++) {
+          RECT a = {arrow.left + 4 + k, arrow.top + 5 + k, arrow.right - 4 - k, arrow.top + 6 + k};
+          KvFillColour(dc, &a, 0);
+        }
+        HGDIOBJ old = SelectObject(dc, FontOf(w));
+        SetBkMode(dc, TRANSPARENT);
+        RECT t = {r.left + 3, r.top, arrow.left - 2, r.bottom};
+        KvDrawLabel(dc, w->text.c_str(), &t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        SelectObject(dc, old);
+      }
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SETTEXT: {
+      LRESULT r = DefWindowProcA(hwnd, msg, wParam, lParam);
+      RedrawNow(hwnd);
+      return r;
+    }
+    case WM_CHAR:
+      if ((w->style & 3) != CBS_DROPDOWNLIST && wParam >= 32) {
+        w->text += static_cast<char>(wParam);
+        InvalidateRect(hwnd, 0, TRUE);
+        Notify(w, CBN_EDITCHANGE);
+      }
+      return 0;
+    case WM_LBUTTONDOWN:
+      SetFocus(hwnd);
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    default:
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+}
+
+/* Scroll bars are drawn by the windows that have them; as controls they
+ * only show a track. */
+LRESULT CALLBACK KvScrollBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (dc) {
+      RECT r;
+      GetClientRect(hwnd, &r);
+      KvFillColour(dc, &r, RGB(230, 228, 224));
+    }
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
 void KvRegisterSystemClasses(void) {
   static int done;
   if (done) return;
@@ -1003,6 +1104,7 @@ void KvRegisterSystemClasses(void) {
   } entries[] = {
     {"BUTTON", KvButtonProc, 0},  {"EDIT", KvEditProc, 0},        {"STATIC", KvStaticProc, 0},
     {"LISTBOX", KvListBoxProc, 0}, {"#32770", KvDialogClassProc, 30}, {"SysTabControl32", KvTabProc, 0},
+    {"COMBOBOX", KvComboBoxProc, 0}, {"SCROLLBAR", KvScrollBarProc, 0},
   };
   kv_registering_system_classes = 1;
   for (size_t i = 0; i < sizeof(entries) / sizeof(entries[0]); i++) {

@@ -104,8 +104,7 @@ const unsigned char* ReadMenuItems(const unsigned char* p, const unsigned char* 
   return p;
 }
 
-std::string g_clipboard;
-int g_clipboardFull;
+HGLOBAL g_clipboard;  // CF_TEXT, owned by the clipboard once set
 int g_clipboardOpen;
 
 }  // namespace
@@ -319,32 +318,46 @@ BOOL WINAPI CloseClipboard(void) {
   return TRUE;
 }
 
+static void DropClipboard() {
+  if (g_clipboard) GlobalFree(g_clipboard);
+  g_clipboard = 0;
+}
+
 BOOL WINAPI EmptyClipboard(void) {
   if (!g_clipboardOpen) return FALSE;
-  g_clipboard.clear();
-  g_clipboardFull = 0;
+  DropClipboard();
   return TRUE;
 }
 
 HANDLE WINAPI GetClipboardData(UINT format) {
-  if (!g_clipboardOpen || format != CF_TEXT || !g_clipboardFull) return 0;
-  return const_cast<char*>(g_clipboard.c_str());
+  if (!g_clipboardOpen || format != CF_TEXT) return 0;
+  return g_clipboard;
 }
 
 HANDLE WINAPI SetClipboardData(UINT format, HANDLE data) {
   if (!g_clipboardOpen || format != CF_TEXT) return 0;
-  g_clipboard = data ? static_cast<const char*>(data) : "";
-  g_clipboardFull = data != 0;
+  if (data != g_clipboard) DropClipboard();
+  g_clipboard = data;
   return data;
 }
 
 BOOL WINAPI IsClipboardFormatAvailable(UINT format) {
-  return format == CF_TEXT && g_clipboardFull;
+  return format == CF_TEXT && g_clipboard;
 }
 
 void KvSetClipboardText(const char* text) {
-  g_clipboard = text ? text : "";
-  g_clipboardFull = text != 0;
+  DropClipboard();
+  if (!text) return;
+  size_t n = strlen(text) + 1;
+  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, n);
+  void* p = h ? GlobalLock(h) : 0;
+  if (!p) {
+    if (h) GlobalFree(h);
+    return;
+  }
+  memcpy(p, text, n);
+  GlobalUnlock(h);
+  g_clipboard = h;
 }
 
 int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...) {

@@ -421,8 +421,32 @@ TEST(ClipboardTest, TextPutByTheTestIsReadAsCfText) {
   EXPECT_FALSE(OpenClipboard(0));
   HANDLE h = GetClipboardData(CF_TEXT);
   ASSERT_TRUE(h != 0);
-  EXPECT_STREQ("pasted", static_cast<const char*>(h));
+  EXPECT_STREQ("pasted", static_cast<const char*>(GlobalLock(h)));
+  GlobalUnlock(h);
   EXPECT_TRUE(CloseClipboard());
+  HWND p = Parent();
+  HWND e = Control(p, "EDIT", ES_AUTOHSCROLL, 18);
+  SendMessageA(e, EM_LIMITTEXT, 4, 0);
+  SendMessageA(e, WM_PASTE, 0, 0);
+  SendMessageA(e, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("xyz"));
+  char text[16];
+  GetWindowTextA(e, text, sizeof(text));
+  EXPECT_STREQ("past", text) << "pasting and replacing are limited like typing";
+  DestroyWindow(p);
   EXPECT_TRUE(GetClipboardData(CF_TEXT) == 0);  // closed
   KvSetClipboardText(0);
+}
+
+TEST(ControlTest, ComboBoxShowsTheSelectedItem) {
+  HWND p = Parent();
+  HWND c = Control(p, "COMBOBOX", CBS_DROPDOWNLIST, 19);
+  EXPECT_EQ(0, SendMessageA(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Daily")));
+  EXPECT_EQ(1, SendMessageA(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Weekly")));
+  EXPECT_EQ(CB_ERR, SendMessageA(c, CB_GETCURSEL, 0, 0));
+  EXPECT_EQ(1, SendMessageA(c, CB_SETCURSEL, 1, 0));
+  char text[16];
+  GetWindowTextA(c, text, sizeof(text));
+  EXPECT_STREQ("Weekly", text);
+  EXPECT_EQ(2, SendMessageA(c, CB_GETCOUNT, 0, 0));
+  DestroyWindow(p);
 }

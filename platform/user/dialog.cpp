@@ -391,10 +391,22 @@ LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(w->dlgFont);
-    case WM_SETFOCUS:
-      if (w->focusSaved && KvWin(w->focusSaved) && w->focusSaved != hwnd && IsChild(hwnd, w->focusSaved))
-        SetFocus(w->focusSaved);
+    case WM_SETFOCUS: {
+      // A dialog passes the focus on: to the control that had it last, or
+      // to its first tab stop.
+      KvWindow* saved = KvWin(w->focusSaved);
+      HWND target = 0;
+      if (saved && w->focusSaved != hwnd && IsChild(hwnd, w->focusSaved) && KvReallyVisible(saved) &&
+          !(saved->style & WS_DISABLED))
+        target = w->focusSaved;
+      if (!target) {
+        std::vector<KvWindow*> tabs;
+        TabItems(w, &tabs);
+        if (!tabs.empty()) target = tabs[0]->handle;
+      }
+      if (target) SetFocus(target);
       return 0;
+    }
     default:
       return DefWindowProcA(hwnd, msg, wParam, lParam);
   }

@@ -614,6 +614,10 @@ HWND WINAPI SetFocus(HWND hwnd) {
   if (w) {
     KvWindow* t = KvTopLevel(w);
     t->focusSaved = hwnd;
+    // Each dialog around the window remembers it, to give it back when the
+    // dialog itself gets the focus again.
+    for (KvWindow* a = w->parent; a; a = a->parent)
+      if (a->isDialog) a->focusSaved = hwnd;
     if (g_active != t->handle && (t->style & WS_VISIBLE)) SetActive(t);
     SendMessageA(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
   }

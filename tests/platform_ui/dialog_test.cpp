@@ -456,3 +456,13 @@ TEST(ControlTest, ComboBoxShowsTheSelectedItem) {
   EXPECT_EQ(2, SendMessageA(c, CB_GETCOUNT, 0, 0));
   DestroyWindow(p);
 }
+
+TEST(DialogTest, FocusGivenToAChildDialogGoesToItsFirstTabStop) {
+  HWND owner = CreateWindowExA(0, RecordingClass(), "", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, 0, 0, 0, 0);
+  HWND page = CreateDialogParamA(0, MAKEINTRESOURCEA(IDD_CHILD), owner, ModelessProc, 0);
+  ASSERT_TRUE(page != 0);
+  ShowWindow(page, SW_SHOW);
+  SetFocus(page);
+  EXPECT_EQ(GetDlgItem(page, IDC_EDIT), GetFocus());
+  DestroyWindow(owner);
+}

@@ -843,10 +843,10 @@ BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT rect, BOOL) {
 }
 
 int WINAPI GetSystemMetrics(int index) {
-  static int cx = 0, cy = 0;
-  if (!cx) {
-    cx = 1024;
-    cy = 768;
+  // The screen size comes from KV_SCREEN=WxH, read at every call so that a
+  // test can change it; 1024 x 768 otherwise.
+  int cx = 1024, cy = 768;
+  {
     const char* s = getenv("KV_SCREEN");
     int w, h;
     char extra;

@@ -466,3 +466,25 @@ TEST(DialogTest, FocusGivenToAChildDialogGoesToItsFirstTabStop) {
   EXPECT_EQ(GetDlgItem(page, IDC_EDIT), GetFocus());
   DestroyWindow(owner);
 }
+
+TEST(ControlTest, BitmapStaticShowsItsBitmapFromTheTemplate) {
+  HWND d = CreateDialogParamA(0, MAKEINTRESOURCEA(IDD_BASIC), 0, ModelessProc, 0);
+  ASSERT_TRUE(d != 0);
+  HWND picture = GetDlgItem(d, IDC_PICTURE);
+  ASSERT_TRUE(picture != 0);
+  HANDLE image = reinterpret_cast<HANDLE>(SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  ASSERT_TRUE(image != 0);
+  BITMAP bm;
+  GetObjectA(image, sizeof(bm), &bm);
+  EXPECT_EQ(16, bm.bmWidth);
+#ifndef _WIN32  // our dialogs draw into a framebuffer that can be read back
+  ShowWindow(d, SW_SHOW);
+  UpdateWindow(d);
+  UpdateWindow(picture);
+  HDC dc = GetDC(picture);
+  EXPECT_EQ(RGB(255, 0, 0), GetPixel(dc, 1, 1));
+  EXPECT_EQ(RGB(0, 0, 255), GetPixel(dc, 14, 6));
+  ReleaseDC(picture, dc);
+#endif
+  DestroyWindow(d);
+}

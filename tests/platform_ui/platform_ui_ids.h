@@ -22,6 +22,7 @@
 #define IDC_OWNER 204
 #define IDC_LIST 205
 #define IDC_TABS 206
+#define IDC_PICTURE 207
 
 #define IDC_DEMO_TEXT 220
 #define IDC_DEMO_PASSWORD 240

@@ -290,3 +290,19 @@ TEST(WindowTest, ClassInfoAndNames) {
   EXPECT_STREQ("BUTTON", name);
   DestroyWindow(w);
 }
+
+#ifndef _WIN32
+TEST(WindowTest, ScreenSizeComesFromKvScreen) {
+  struct Case {
+    const char* value;
+    int width, height;
+  } cases[] = {{"800x600", 800, 600}, {"1280x1024", 1280, 1024}, {"nonsense", 1024, 768}, {0, 1024, 768}};
+  for (const Case& c : cases) {
+    if (c.value) setenv("KV_SCREEN", c.value, 1);
+    else unsetenv("KV_SCREEN");
+    EXPECT_EQ(c.width, GetSystemMetrics(SM_CXSCREEN)) << (c.value ? c.value : "unset");
+    EXPECT_EQ(c.height, GetSystemMetrics(SM_CYSCREEN)) << (c.value ? c.value : "unset");
+  }
+  unsetenv("KV_SCREEN");
+}
+#endif

@@ -1102,9 +1102,9 @@ void KvRegisterSystemClasses(void) {
     WNDPROC proc;
     int extra;
   } entries[] = {
-    {"BUTTON", KvButtonProc, 0},  {"EDIT", KvEditProc, 0},        {"STATIC", KvStaticProc, 0},
-    {"LISTBOX", KvListBoxProc, 0}, {"#32770", KvDialogClassProc, 30}, {"SysTabControl32", KvTabProc, 0},
-    {"COMBOBOX", KvComboBoxProc, 0}, {"SCROLLBAR", KvScrollBarProc, 0},
+    {"Button", KvButtonProc, 0},  {"Edit", KvEditProc, 0},        {"Static", KvStaticProc, 0},
+    {"ListBox", KvListBoxProc, 0}, {"#32770", KvDialogClassProc, 30}, {"SysTabControl32", KvTabProc, 0},
+    {"ComboBox", KvComboBoxProc, 0}, {"ScrollBar", KvScrollBarProc, 0},
   };
   kv_registering_system_classes = 1;
   for (size_t i = 0; i < sizeof(entries) / sizeof(entries[0]); i++) {

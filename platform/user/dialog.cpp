@@ -7,6 +7,7 @@
 #include <new>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 
 namespace {
 
@@ -187,7 +188,7 @@ void TabItems(KvWindow* d, std::vector<KvWindow*>* out) {
 KvWindow* FindDefault(KvWindow* d) {
   for (size_t i = 0; i < d->children.size(); i++) {
     KvWindow* c = d->children[i];
-    if (c->cls->name == "BUTTON" && (c->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) return c;
+    if (strcasecmp(c->cls->name.c_str(), "Button") == 0 && (c->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) return c;
   }
   return 0;
 }
@@ -253,7 +254,7 @@ HWND CreateFromTemplate(HINSTANCE instance, const DlgTemplate& t, HWND owner, DL
   for (size_t i = 0; i < t.items.size() && KvWin(h); i++) {
     const DlgItem& it = t.items[i];
     LPCSTR title = it.titleOrdinal >= 0 ? MAKEINTRESOURCEA(it.titleOrdinal) : it.title.c_str();
-    if (it.titleOrdinal >= 0 && it.cls != "STATIC" && it.cls != "static") title = "";
+    if (it.titleOrdinal >= 0 && strcasecmp(it.cls.c_str(), "Static") != 0) title = "";
     HWND c = CreateWindowExA(it.exStyle | WS_EX_NOPARENTNOTIFY, it.cls.c_str(), title, it.style | WS_CHILD,
                              Scale(it.x, baseX, 4), Scale(it.y, baseY, 8), Scale(it.cx, baseX, 4),
                              Scale(it.cy, baseY, 8), h, reinterpret_cast<HMENU>(static_cast<intptr_t>(it.id)),
@@ -381,7 +382,7 @@ LRESULT WINAPI DefDlgProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         SendMessageA(old, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
       w->defId = static_cast<int>(wParam);
       HWND now = GetDlgItem(hwnd, w->defId);
-      if (now && KvWin(now)->cls->name == "BUTTON" && (KvWin(now)->style & BS_TYPEMASK) == BS_PUSHBUTTON)
+      if (now && strcasecmp(KvWin(now)->cls->name.c_str(), "Button") == 0 && (KvWin(now)->style & BS_TYPEMASK) == BS_PUSHBUTTON)
         SendMessageA(now, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
       return TRUE;
     }

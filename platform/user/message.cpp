@@ -126,10 +126,10 @@ void Idle() {
   std::vector<Timer>& t = Timers();
   int step = KvScriptStep(!t.empty());
   if (step == KV_SCRIPT_DONE_LINE) return;
-  if (t.empty()) {
-    if (step == KV_SCRIPT_USED_UP) NoUser("KV_SCRIPT is used up and the program waits for input");
-    NoUser("the program waits for input, but there is no KV_SCRIPT and no display");
-  }
+  // A used-up script ends the program even while timers run: nothing
+  // scripted will ever answer it.
+  if (step == KV_SCRIPT_USED_UP) NoUser("KV_SCRIPT is used up and the program waits for input");
+  if (t.empty()) NoUser("the program waits for input, but there is no KV_SCRIPT and no display");
   double next = t[0].due;
   for (size_t i = 1; i < t.size(); i++)
     if (t[i].due < next) next = t[i].due;

@@ -128,11 +128,12 @@ TEST(DialogTest, TemplateFontGivesTheDialogUnits) {
   EXPECT_LT(units.right - units.left, 250);
   char name[64];
   GetClassNameA(GetDlgItem(d, IDC_LIST), name, sizeof(name));
-  EXPECT_STREQ("LISTBOX", name);
+  EXPECT_STREQ("ListBox", name);  // the names as Windows registers them
   DestroyWindow(d);
 }
 
 TEST(DialogTest, TemplateWithAClassNameCreatesThatControl) {
+  InitCommonControls();
   HWND d = CreateDialogParamA(0, MAKEINTRESOURCEA(IDD_EXTENDED), 0, ModelessProc, 0);
   ASSERT_TRUE(d != 0);
   Pump();

@@ -287,7 +287,7 @@ TEST(WindowTest, ClassInfoAndNames) {
   HWND w = CreateWindowExA(0, "button", "x", WS_POPUP, 0, 0, 10, 10, 0, 0, 0, 0);
   char name[64];
   GetClassNameA(w, name, sizeof(name));
-  EXPECT_STREQ("BUTTON", name);
+  EXPECT_STREQ("Button", name);
   DestroyWindow(w);
 }
 

@@ -57,6 +57,6 @@ check "error names file and line" bash -c "'$bin/kvpack' build '$work/bad.toml' 
 
 # The engine installs the package.
 check "engine installs the package" env KV_EXAMPLE_PACKAGE="$work/one.pkg" \
-  KV_EXAMPLE_DIR="$src/examples/zorva" "$bin/setup_test" --gtest_filter='ExamplePackage.*'
+  KV_EXAMPLE_DIR="$src/examples/zorva" "$bin/setup_test" --gtest_also_run_disabled_tests --gtest_filter='ExamplePackage.*'
 
 [ $failures -eq 0 ]

@@ -334,14 +334,14 @@ TEST(InstallLog, UpdatePath)
     }
 }
 
-// A package that kvpack built from the demo project (the kvpack test passes
-// it in), installed by the engine as the installation run does.
-TEST(ExamplePackage, InstallsEveryFile)
+// A package that kvpack built from the demo project, installed by the engine
+// as the installation run does. The kvpack test builds the package and runs
+// this case with its path; it is not part of the plain run.
+TEST(ExamplePackage, DISABLED_InstallsEveryFile)
 {
     const char* package = getenv("KV_EXAMPLE_PACKAGE");
     const char* source = getenv("KV_EXAMPLE_DIR");
-    if (!package || !source)
-        GTEST_SKIP() << "run by the kvpack test, which builds the package";
+    ASSERT_TRUE(package && source) << "KV_EXAMPLE_PACKAGE and KV_EXAMPLE_DIR name the package";
     TestEngine e;
     ASSERT_TRUE(e.m_package.OpenPackageFile(package));
     ASSERT_TRUE(e.LoadProject());

@@ -278,7 +278,11 @@ void EditReplace(KvWindow* w, const std::string& insert, int byUser) {
     if (add.size() > room) {
       add.erase(room);
       if (add.empty() && !insert.empty()) {
+        // As on Windows, a keystroke the limit refuses still reports a
+        // change after EN_MAXTEXT.
+        HWND h = w->handle;
         Notify(w, EN_MAXTEXT);
+        if (KvWin(h)) EditChanged(w);
         return;
       }
     }

@@ -211,7 +211,7 @@ HWND CreateFromTemplate(HINSTANCE instance, const DlgTemplate& t, HWND owner, DL
   RECT r = {0, 0, Scale(t.cx, baseX, 4), Scale(t.cy, baseY, 8)};
   DWORD style = t.style;
   int child = (style & WS_CHILD) != 0;
-  KvWindow probe;
+  KvWindow probe = KvWindow();
   probe.style = style;
   probe.exStyle = t.exStyle;
   probe.isDialog = 1;
@@ -633,7 +633,7 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
   int clientH = 12 + contentH + 14 + bh + 10;
   RECT wr = {0, 0, clientW, clientH};
   DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-  KvWindow probe;
+  KvWindow probe = KvWindow();
   probe.style = style;
   probe.isDialog = 1;
   RECT nc;

@@ -753,7 +753,7 @@ int WINAPI MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
 
 BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
   if (!rect) return FALSE;
-  KvWindow probe;
+  KvWindow probe = KvWindow();
   probe.style = style;
   probe.exStyle = exStyle;
   probe.menu = menu ? reinterpret_cast<HMENU>(1) : 0;

@@ -414,7 +414,7 @@ TEST(RegistryTest, WriterKilledMidWriteLeavesAWholeRegistry)
     HKEY key;
     ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Kv Kill", &key), ERROR_SUCCESS);
     RegCloseKey(key);
-    for (int round = 0; round < 8; round++) {
+    for (int round = 0; round < 20; round++) {
         fflush(stdout);
         pid_t pid = fork();
         if (pid == 0) {
@@ -428,7 +428,7 @@ TEST(RegistryTest, WriterKilledMidWriteLeavesAWholeRegistry)
                 RegSetValueExA(k, "Big", 0, REG_SZ, (const BYTE*)block, sizeof block);
             }
         }
-        usleep(20000 + round * 7000);
+        usleep(2000 + (round % 10) * 700);
         kill(pid, SIGKILL);
         waitpid(pid, 0, 0);
 
@@ -463,6 +463,44 @@ TEST(RegistryTest, WriterKilledMidWriteLeavesAWholeRegistry)
                           "Programs"),
               KvProgramsFolder());
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Kv Kill"), ERROR_SUCCESS);
+}
+
+TEST(RegistryTest, WriterDyingInsideItsFileWriteChangesNothing)
+{
+    // A file-size limit below the new registry's size makes the writer die
+    // (SIGXFSZ) in the very middle of writing the file.
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Kv Crash", &key), ERROR_SUCCESS);
+    const char before[] = "kept";
+    ASSERT_EQ(RegSetValueExA(key, "Before", 0, REG_SZ, (const BYTE*)before, sizeof before), ERROR_SUCCESS);
+    RegCloseKey(key);
+    struct stat st;
+    ASSERT_EQ(stat((g_prefix + "/user.reg").c_str(), &st), 0);
+    rlim_t limit = (rlim_t)st.st_size + 4096;
+    fflush(stdout);
+    pid_t pid = fork();
+    if (pid == 0) {
+        struct rlimit size = {limit, limit};
+        setrlimit(RLIMIT_FSIZE, &size);
+        static char block[100000];
+        memset(block, 'z', sizeof block - 1);
+        HKEY k;
+        RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Kv Crash", 0, KEY_SET_VALUE, &k);
+        RegSetValueExA(k, "Big", 0, REG_SZ, (const BYTE*)block, sizeof block);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "status " << status;
+
+    LONG error;
+    EXPECT_EQ(QueryString(HKEY_CURRENT_USER, "Software\\Kv Crash", "Before", &error), "kept");
+    EXPECT_EQ(error, ERROR_SUCCESS);
+    QueryString(HKEY_CURRENT_USER, "Software\\Kv Crash", "Big", &error);
+    EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Kv Crash", 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Kv Crash"), ERROR_SUCCESS);
 }
 
 TEST(RegistryTest, DamagedFileIsReportedNotReplaced)

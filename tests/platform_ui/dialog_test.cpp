@@ -469,7 +469,8 @@ TEST(DialogTest, FocusGivenToAChildDialogGoesToItsFirstTabStop) {
 }
 
 TEST(ControlTest, BitmapStaticShowsItsBitmapFromTheTemplate) {
-  HWND d = CreateDialogParamA(0, MAKEINTRESOURCEA(IDD_BASIC), 0, ModelessProc, 0);
+  // The static loads its bitmap from the module the dialog is made with.
+  HWND d = CreateDialogParamA(GetModuleHandleA(0), MAKEINTRESOURCEA(IDD_BASIC), 0, ModelessProc, 0);
   ASSERT_TRUE(d != 0);
   HWND picture = GetDlgItem(d, IDC_PICTURE);
   ASSERT_TRUE(picture != 0);

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <gtest/gtest.h>
+
 TestApp g_app;
 
 TestApp::TestApp()
@@ -93,3 +95,28 @@ Keeper::~Keeper()
             ::DestroyWindow(m_windows[i]);
     Pump();
 }
+
+// Every bound window must be gone before its object: a window that outlives
+// the tests would reach a destroyed object when the process ends.
+class NoBoundWindowsLeft : public ::testing::Environment
+{
+public:
+    void TearDown() override
+    {
+        HWND desktop = ::GetDesktopWindow();
+        if (!desktop) {
+            ADD_FAILURE() << "no desktop window whose top-level windows could be checked";
+            return;
+        }
+        for (HWND h = ::GetWindow(desktop, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+            if ((WNDPROC)::GetWindowLongPtrA(h, GWLP_WNDPROC) == (WNDPROC)VekWindowProc) {
+                char title[64] = "";
+                ::GetWindowTextA(h, title, sizeof(title));
+                ADD_FAILURE() << "a library window outlived the tests: " << title;
+            }
+        }
+    }
+};
+
+static ::testing::Environment* const s_noBoundWindowsLeft =
+    ::testing::AddGlobalTestEnvironment(new NoBoundWindowsLeft);

@@ -193,12 +193,19 @@ void BuildPackage(const Project& p, const BuildOptions& o)
     std::vector<char> outBuffer(1 << 20);
     setvbuf(out, outBuffer.data(), _IOFBF, outBuffer.size());
 
-    // Files of the list, compressed ahead by the workers at most a few
-    // entries beyond the one being written, so memory stays bounded.
+    // Files of the list, compressed ahead of the one being written by the
+    // workers as far as a budget of source bytes allows, so memory stays
+    // bounded while a large file does not hold up the small ones after it.
     std::vector<size_t> files;
+    std::vector<unsigned long long> before(1, 0);  // source bytes before file i
     for (size_t i = 0; i < p.entries.size(); ++i)
-        if (p.entries[i].kind == 1)
+        if (p.entries[i].kind == 1) {
             files.push_back(i);
+            std::error_code sizeError;
+            unsigned long long size = fs::file_size(fs::u8path(p.entries[i].source), sizeError);
+            before.push_back(before.back() + (sizeError ? 0 : size));
+        }
+    const unsigned long long budget = 256ull << 20;
     std::vector<std::string> streams(files.size());
     std::vector<char> ready(files.size(), 0);
     std::string failure;
@@ -207,14 +214,17 @@ void BuildPackage(const Project& p, const BuildOptions& o)
     std::atomic<size_t> next(0);
     size_t written = 0;
     bool stop = false;
-    const size_t ahead = (size_t)o.jobs * 2;
+    auto mayStart = [&](size_t i) {
+        return i == written || (i < written + 64 * (size_t)o.jobs &&
+                                before[i + 1] - before[written] <= budget);
+    };
 
     auto work = [&]() {
         for (;;) {
             size_t i;
             {
                 std::unique_lock<std::mutex> guard(lock);
-                changed.wait(guard, [&] { return stop || next < written + ahead; });
+                changed.wait(guard, [&] { return stop || next >= files.size() || mayStart(next); });
                 if (stop || next >= files.size())
                     return;
                 i = next++;

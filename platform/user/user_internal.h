@@ -59,6 +59,7 @@ struct KvWindow {
 };
 
 KvWindow* KvWin(HWND h);
+KvWindow* KvDesktop(void);
 void KvNonClient(const KvWindow* w, RECT* insets);
 KvWindow* KvTopLevel(KvWindow* w);
 void KvScreenRect(const KvWindow* w, RECT* r);       // window rectangle, screen

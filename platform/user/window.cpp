@@ -155,6 +155,29 @@ KvWindow* KvWin(HWND h) {
   return i == Windows().end() ? 0 : i->second;
 }
 
+/* The desktop: the screen as a window. Its children, as GetWindow shows
+ * them, are the top-level windows; it is never destroyed. */
+KvWindow* KvDesktop(void) {
+  static KvWindow* desktop;
+  if (!desktop) {
+    static KvClass cls;
+    cls.name = "#32769";
+    memset(&cls.wc, 0, sizeof(cls.wc));
+    cls.wc.lpfnWndProc = DefWindowProcA;
+    cls.system = 1;
+    desktop = new (std::nothrow) KvWindow();
+    if (!desktop) abort();
+    desktop->handle = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10004));
+    desktop->cls = &cls;
+    desktop->proc = DefWindowProcA;
+    desktop->style = WS_VISIBLE | WS_CLIPCHILDREN;
+    desktop->destroying = 0;
+    Windows()[desktop->handle] = desktop;
+  }
+  SetRect(&desktop->rect, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  return desktop;
+}
+
 std::vector<KvWindow*>& KvTopLevels() {
   static std::vector<KvWindow*> z;
   return z;
@@ -296,6 +319,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   KvRegisterSystemClasses();
   KvClass* c = FindClass(className);
   if (!c) return 0;
+  if (parentHandle == KvDesktop()->handle) parentHandle = 0;
   KvWindow* parent = KvWin(parentHandle);
   if (parentHandle && !parent) return 0;
   if ((style & WS_CHILD) && !parent) return 0;
@@ -363,6 +387,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 }
 
 BOOL WINAPI DestroyWindow(HWND hwnd) {
+  if (hwnd == KvDesktop()->handle) return FALSE;
   KvWindow* w = KvWin(hwnd);
   if (!w || w->destroying) return w ? TRUE : FALSE;
   // Owned windows go first, as they do on Windows.
@@ -502,6 +527,10 @@ HWND WINAPI SetParent(HWND hwnd, HWND parentHandle) {
 HWND WINAPI GetWindow(HWND hwnd, UINT cmd) {
   KvWindow* w = KvWin(hwnd);
   if (!w) return 0;
+  if (w == KvDesktop()) {
+    std::vector<KvWindow*>& z = KvTopLevels();
+    return cmd == GW_CHILD && !z.empty() ? z[0]->handle : 0;
+  }
   std::vector<KvWindow*>& list = w->parent ? w->parent->children : KvTopLevels();
   size_t i = 0;
   while (i < list.size() && list[i] != w) i++;
@@ -517,7 +546,7 @@ HWND WINAPI GetWindow(HWND hwnd, UINT cmd) {
 }
 
 HWND WINAPI GetDesktopWindow(void) {
-  return 0;
+  return KvDesktop()->handle;
 }
 
 BOOL WINAPI IsChild(HWND parentHandle, HWND hwnd) {

@@ -279,6 +279,23 @@ TEST(MessageTest, TimersDeliverWmTimerUntilKilled) {
   DestroyWindow(w);
 }
 
+TEST(WindowTest, TheDesktopListsTheTopLevelWindows) {
+  HWND desktop = GetDesktopWindow();
+  ASSERT_TRUE(desktop != 0);
+  HWND w = CreateWindowExA(0, RecordingClass(), "listed", WS_POPUP, 0, 0, 10, 10, desktop, 0, 0, 0);
+  ASSERT_TRUE(w != 0);
+  EXPECT_TRUE(GetParent(w) == 0);
+  int found = 0;
+  for (HWND h = GetWindow(desktop, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (h == w) found++;
+  EXPECT_EQ(1, found);
+  RECT r;
+  GetWindowRect(desktop, &r);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right - r.left);
+  DestroyWindow(w);
+  EXPECT_TRUE(IsWindow(desktop));
+}
+
 TEST(WindowTest, ClassInfoAndNames) {
   WNDCLASSA wc;
   EXPECT_TRUE(GetClassInfoA(0, "BUTTON", &wc));

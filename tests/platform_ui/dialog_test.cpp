@@ -372,14 +372,15 @@ TEST(ControlTest, ListBoxMessages) {
 }
 
 TEST(ResourceTest, StringsBitmapsMenusAndIconsComeFromTheProgram) {
+  HINSTANCE module = GetModuleHandleA(0);  // a null instance means the system's resources
   char text[32];
-  EXPECT_EQ(5, LoadStringA(0, IDS_HELLO, text, sizeof(text)));
+  EXPECT_EQ(5, LoadStringA(module, IDS_HELLO, text, sizeof(text)));
   EXPECT_STREQ("Hello", text);
-  EXPECT_EQ(4, LoadStringA(0, IDS_SEVENTEEN, text, 5));
+  EXPECT_EQ(4, LoadStringA(module, IDS_SEVENTEEN, text, 5));
   EXPECT_STREQ("Seve", text);
-  EXPECT_EQ(0, LoadStringA(0, 2, text, sizeof(text)));
+  EXPECT_EQ(0, LoadStringA(module, 2, text, sizeof(text)));
   EXPECT_STREQ("", text);
-  HBITMAP bm = LoadBitmapA(0, MAKEINTRESOURCEA(IDB_SIDE));
+  HBITMAP bm = LoadBitmapA(module, MAKEINTRESOURCEA(IDB_SIDE));
   ASSERT_TRUE(bm != 0);
   BITMAP info;
   EXPECT_GT(GetObjectA(bm, sizeof(info), &info), 0);
@@ -392,8 +393,8 @@ TEST(ResourceTest, StringsBitmapsMenusAndIconsComeFromTheProgram) {
   SelectObject(mem, old);
   DeleteDC(mem);
   DeleteObject(bm);
-  EXPECT_TRUE(LoadBitmapA(0, MAKEINTRESOURCEA(4711)) == 0);
-  HMENU menu = LoadMenuA(0, MAKEINTRESOURCEA(IDM_MAIN));
+  EXPECT_TRUE(LoadBitmapA(module, MAKEINTRESOURCEA(4711)) == 0);
+  HMENU menu = LoadMenuA(module, MAKEINTRESOURCEA(IDM_MAIN));
   ASSERT_TRUE(menu != 0);
   EXPECT_EQ(static_cast<BOOL>(MF_GRAYED), EnableMenuItem(menu, IDM_EXIT, MF_BYCOMMAND | MF_ENABLED));
   EXPECT_EQ(static_cast<BOOL>(MF_ENABLED), EnableMenuItem(menu, IDM_EXIT, MF_BYCOMMAND | MF_GRAYED));

@@ -56,6 +56,7 @@ struct KvWindow {
   void* control;
   KvControlFree freeControl;
   int pressed;
+  int needSize;  // an overlapped window gets WM_SIZE and WM_MOVE when first shown
 };
 
 KvWindow* KvWin(HWND h);

@@ -377,11 +377,17 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     return 0;
   }
   if (!KvWin(h)) return 0;
-  RECT client;
-  GetClientRect(h, &client);
-  SendMessageA(h, WM_SIZE, 0, MAKELONG(client.right, client.bottom));
-  SendMessageA(h, WM_MOVE, 0, MAKELONG(w->rect.left, w->rect.top));
-  if (!KvWin(h)) return 0;
+  // Child and pop-up windows learn their size now; an overlapped window
+  // when it is first shown, as on Windows.
+  if (style & (WS_CHILD | WS_POPUP)) {
+    RECT client;
+    GetClientRect(h, &client);
+    SendMessageA(h, WM_SIZE, 0, MAKELONG(client.right, client.bottom));
+    SendMessageA(h, WM_MOVE, 0, MAKELONG(w->rect.left, w->rect.top));
+    if (!KvWin(h)) return 0;
+  } else {
+    w->needSize = 1;
+  }
   if (visible) ShowWindow(h, SW_SHOW);
   return h;
 }
@@ -583,6 +589,15 @@ BOOL WINAPI ShowWindow(HWND hwnd, int command) {
     if (show) {
       w->style |= WS_VISIBLE;
       KvInvalidateTree(w);
+      if (w->needSize) {
+        w->needSize = 0;
+        RECT client;
+        GetClientRect(hwnd, &client);
+        SendMessageA(hwnd, WM_SIZE, 0, MAKELONG(client.right, client.bottom));
+        if (KvWin(hwnd)) SendMessageA(hwnd, WM_MOVE, 0, MAKELONG(w->rect.left, w->rect.top));
+        w = KvWin(hwnd);
+        if (!w) return was;
+      }
     } else {
       w->style &= ~WS_VISIBLE;
       if (w->parent) KvInvalidateTree(w->parent);

@@ -52,11 +52,22 @@ TEST(WindowTest, CreationSendsNcCreateCreateSizeInOrderWithTheParameter) {
   int param = 5;
   HWND w = CreateWindowExA(0, RecordingClass(), "Top", WS_OVERLAPPEDWINDOW, 10, 20, 300, 200, 0, 0, 0, &param);
   ASSERT_TRUE(w != 0);
-  int nc = IndexOf(w, WM_NCCREATE), create = IndexOf(w, WM_CREATE), size = IndexOf(w, WM_SIZE);
+  int nc = IndexOf(w, WM_NCCREATE), create = IndexOf(w, WM_CREATE);
   ASSERT_GE(nc, 0);
   EXPECT_LT(nc, create);
-  EXPECT_LT(create, size);
   EXPECT_EQ(&param, g_createParam);
+  // An overlapped window learns its size when it is first shown.
+  EXPECT_EQ(-1, IndexOf(w, WM_SIZE));
+  ShowWindow(w, SW_SHOW);
+  int show = IndexOf(w, WM_SHOWWINDOW), size = IndexOf(w, WM_SIZE);
+  EXPECT_GT(show, create);
+  EXPECT_GT(size, show);
+  // A pop-up window learns it during the creation, after WM_CREATE.
+  g_seen.clear();
+  HWND popup = CreateWindowExA(0, RecordingClass(), "", WS_POPUP, 0, 0, 30, 20, 0, 0, 0, 0);
+  EXPECT_LT(IndexOf(popup, WM_CREATE), IndexOf(popup, WM_SIZE));
+  EXPECT_EQ(MAKELONG(30, 20), static_cast<LONG>(g_seen[IndexOf(popup, WM_SIZE)].lParam));
+  DestroyWindow(popup);
   char text[16];
   EXPECT_EQ(3, GetWindowTextA(w, text, sizeof(text)));
   EXPECT_STREQ("Top", text);

@@ -103,6 +103,19 @@ int MapNewName(const char* windowsPath, char* host, size_t size)
     return written > 0 && (size_t)written < size;
 }
 
+// The host path of a name and the entry found there (a link itself, not
+// what it points to); 1, or 0 with the last error set.
+int MapAndLstat(const char* windowsPath, char* host, size_t size, struct stat* st)
+{
+    if (!KvMapPath(windowsPath, host, size))
+        return 0;
+    if (lstat(host, st) != 0) {
+        KvSetErrorFromErrno(errno, host);
+        return 0;
+    }
+    return 1;
+}
+
 } // namespace
 
 extern "C" BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES attributes)
@@ -121,13 +134,9 @@ extern "C" BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES attri
 extern "C" BOOL WINAPI RemoveDirectoryA(LPCSTR path)
 {
     char host[KV_HOST_PATH_MAX];
-    if (!KvMapPath(path, host, sizeof host))
-        return FALSE;
     struct stat st;
-    if (lstat(host, &st) != 0) {
-        KvSetErrorFromErrno(errno, host);
+    if (!MapAndLstat(path, host, sizeof host, &st))
         return FALSE;
-    }
     if (!S_ISDIR(st.st_mode)) {
         SetLastError(ERROR_DIRECTORY);
         return FALSE;
@@ -142,13 +151,9 @@ extern "C" BOOL WINAPI RemoveDirectoryA(LPCSTR path)
 extern "C" BOOL WINAPI DeleteFileA(LPCSTR path)
 {
     char host[KV_HOST_PATH_MAX];
-    if (!KvMapPath(path, host, sizeof host))
-        return FALSE;
     struct stat st;
-    if (lstat(host, &st) != 0) {
-        KvSetErrorFromErrno(errno, host);
+    if (!MapAndLstat(path, host, sizeof host, &st))
         return FALSE;
-    }
     if (S_ISDIR(st.st_mode)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
@@ -164,13 +169,9 @@ extern "C" BOOL WINAPI MoveFileA(LPCSTR existing, LPCSTR target)
 {
     char from[KV_HOST_PATH_MAX];
     char to[KV_HOST_PATH_MAX];
-    if (!KvMapPath(existing, from, sizeof from))
-        return FALSE;
     struct stat source;
-    if (lstat(from, &source) != 0) {
-        KvSetErrorFromErrno(errno, from);
+    if (!MapAndLstat(existing, from, sizeof from, &source))
         return FALSE;
-    }
     if (!KvMapPath(target, to, sizeof to))
         return FALSE;
     struct stat present;

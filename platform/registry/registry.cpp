@@ -396,14 +396,29 @@ char* Serialise(const CHive* hive, size_t* length)
 class CHiveSession
 {
 public:
-    CHiveSession(int hive, int writing) : m_hive(hive), m_lock(-1), m_ok(0), m_error(ERROR_SUCCESS)
+    CHiveSession() : m_hive(0), m_lock(-1), m_ok(0), m_error(ERROR_SUCCESS) {}
+
+    CHiveSession(int hive, int writing) : m_hive(0), m_lock(-1), m_ok(0), m_error(ERROR_SUCCESS)
     {
+        Open(hive, writing);
+    }
+
+    ~CHiveSession()
+    {
+        if (m_lock >= 0)
+            close(m_lock);
+    }
+
+    // Takes the lock and reads the hive, once per session. 1/0.
+    int Open(int hive, int writing)
+    {
+        m_hive = hive;
         char lockPath[KV_HOST_PATH_MAX];
         KvFormat(lockPath, sizeof lockPath, "%s/registry.lock", KvPrefix());
         m_lock = open(lockPath, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         if (m_lock < 0) {
             m_error = ERROR_CANTOPEN;
-            return;
+            return 0;
         }
         // Seeding a new hive writes it, so reading takes the write lock
         // until the hive exists.
@@ -414,16 +429,11 @@ public:
         while (flock(m_lock, writing || !exists ? LOCK_EX : LOCK_SH) != 0) {
             if (errno != EINTR) {
                 m_error = ERROR_CANTOPEN;
-                return;
+                return 0;
             }
         }
         m_ok = Load(path);
-    }
-
-    ~CHiveSession()
-    {
-        if (m_lock >= 0)
-            close(m_lock);
+        return m_ok;
     }
 
     int Ok() const { return m_ok; }
@@ -612,6 +622,22 @@ CRegKey* KeyOf(CHiveSession& session, const char* path, LONG* error)
     return session.Hive().m_keys[at];
 }
 
+// The key a handle names, with its hive opened in session: the key, or null
+// and *error.
+CRegKey* OpenKeyOf(HKEY key, int writing, CHiveSession& session, LONG* error)
+{
+    int hive;
+    char path[kPathMax];
+    *error = Resolve(key, 0, &hive, path);
+    if (*error != ERROR_SUCCESS)
+        return 0;
+    if (!session.Open(hive, writing)) {
+        *error = session.Error();
+        return 0;
+    }
+    return KeyOf(session, path, error);
+}
+
 } // namespace
 
 extern "C" LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result)
@@ -687,15 +713,9 @@ extern "C" LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved,
     (void)reserved;
     if (data && !size)
         return ERROR_INVALID_PARAMETER;
-    int hive;
-    char path[kPathMax];
-    LONG error = Resolve(key, 0, &hive, path);
-    if (error != ERROR_SUCCESS)
-        return error;
-    CHiveSession session(hive, 0);
-    if (!session.Ok())
-        return session.Error();
-    CRegKey* entry = KeyOf(session, path, &error);
+    CHiveSession session;
+    LONG error;
+    CRegKey* entry = OpenKeyOf(key, 0, session, &error);
     if (!entry)
         return error;
     int at = entry->Find(name ? name : "");
@@ -730,15 +750,9 @@ extern "C" LONG WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWO
         return ERROR_INVALID_PARAMETER;
     if (type == REG_DWORD && size != 4)
         return ERROR_INVALID_PARAMETER;
-    int hive;
-    char path[kPathMax];
-    LONG error = Resolve(key, 0, &hive, path);
-    if (error != ERROR_SUCCESS)
-        return error;
-    CHiveSession session(hive, 1);
-    if (!session.Ok())
-        return session.Error();
-    CRegKey* entry = KeyOf(session, path, &error);
+    CHiveSession session;
+    LONG error;
+    CRegKey* entry = OpenKeyOf(key, 1, session, &error);
     if (!entry)
         return error == ERROR_FILE_NOT_FOUND ? ERROR_ACCESS_DENIED : error;
     if (!entry->Set(name ? name : "", type, data, size))
@@ -748,15 +762,9 @@ extern "C" LONG WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWO
 
 extern "C" LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR name)
 {
-    int hive;
-    char path[kPathMax];
-    LONG error = Resolve(key, 0, &hive, path);
-    if (error != ERROR_SUCCESS)
-        return error;
-    CHiveSession session(hive, 1);
-    if (!session.Ok())
-        return session.Error();
-    CRegKey* entry = KeyOf(session, path, &error);
+    CHiveSession session;
+    LONG error;
+    CRegKey* entry = OpenKeyOf(key, 1, session, &error);
     if (!entry)
         return error;
     int at = entry->Find(name ? name : "");
@@ -835,15 +843,9 @@ extern "C" LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD 
     (void)reserved;
     if (!name || !nameSize || (data && !dataSize))
         return ERROR_INVALID_PARAMETER;
-    int hive;
-    char path[kPathMax];
-    LONG error = Resolve(key, 0, &hive, path);
-    if (error != ERROR_SUCCESS)
-        return error;
-    CHiveSession session(hive, 0);
-    if (!session.Ok())
-        return session.Error();
-    CRegKey* entry = KeyOf(session, path, &error);
+    CHiveSession session;
+    LONG error;
+    CRegKey* entry = OpenKeyOf(key, 0, session, &error);
     if (!entry)
         return error == ERROR_FILE_NOT_FOUND ? ERROR_NO_MORE_ITEMS : error;
     if ((int)index >= entry->m_count)

@@ -480,30 +480,39 @@ HGDIOBJ WINAPI GetStockObject(int index) {
   return StockObject(index);
 }
 
-COLORREF WINAPI SetTextColor(HDC dc, COLORREF colour) {
+namespace {
+
+/* The text and background colours of a device context share one way to
+ * be set and read: the old value back, CLR_INVALID for a bad handle. */
+COLORREF SetDcColour(HDC dc, COLORREF DcState::*field, COLORREF colour) {
   Dc* d = AsDc(dc);
   if (!d) return CLR_INVALID;
-  COLORREF old = d->s.text;
-  d->s.text = colour;
+  COLORREF old = d->s.*field;
+  d->s.*field = colour;
   return old;
+}
+
+COLORREF GetDcColour(HDC dc, COLORREF DcState::*field) {
+  Dc* d = AsDc(dc);
+  return d ? d->s.*field : CLR_INVALID;
+}
+
+}  // namespace
+
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF colour) {
+  return SetDcColour(dc, &DcState::text, colour);
 }
 
 COLORREF WINAPI GetTextColor(HDC dc) {
-  Dc* d = AsDc(dc);
-  return d ? d->s.text : CLR_INVALID;
+  return GetDcColour(dc, &DcState::text);
 }
 
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF colour) {
-  Dc* d = AsDc(dc);
-  if (!d) return CLR_INVALID;
-  COLORREF old = d->s.bk;
-  d->s.bk = colour;
-  return old;
+  return SetDcColour(dc, &DcState::bk, colour);
 }
 
 COLORREF WINAPI GetBkColor(HDC dc) {
-  Dc* d = AsDc(dc);
-  return d ? d->s.bk : CLR_INVALID;
+  return GetDcColour(dc, &DcState::bk);
 }
 
 int WINAPI SetBkMode(HDC dc, int mode) {

@@ -29,6 +29,26 @@ void RedrawNow(HWND h) {
   if (KvReallyVisible(w)) KvUpdateTree(w);
 }
 
+/* WM_PAINT of the controls that draw their whole client area with one
+ * painter. */
+LRESULT PaintControl(HWND hwnd, KvWindow* w, void (*paint)(KvWindow*, HDC)) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (dc) paint(w, dc);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+/* WM_NCCREATE of the controls that draw a border as a sunken 3D edge. */
+LRESULT CreateSunken(HWND hwnd, KvWindow* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT r = DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (w->style & WS_BORDER) {
+    w->style &= ~WS_BORDER;
+    w->exStyle |= WS_EX_CLIENTEDGE;
+  }
+  return r;
+}
+
 /* ---- BUTTON ---- */
 
 struct ButtonState {
@@ -654,13 +674,8 @@ LRESULT CALLBACK KvButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   ButtonState* s = ButtonOf(w);
   int type = ButtonType(w);
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc) PaintButton(w, dc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintControl(hwnd, w, PaintButton);
     case WM_ERASEBKGND:
       return 1;
     case WM_LBUTTONDOWN:
@@ -747,22 +762,10 @@ LRESULT CALLBACK KvEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
   size_t len = w->text.size();
   switch (msg) {
-    case WM_NCCREATE: {
-      LRESULT r = DefWindowProcA(hwnd, msg, wParam, lParam);
-      if (w->style & WS_BORDER) {
-        // Edits draw their border as a sunken 3D edge.
-        w->style &= ~WS_BORDER;
-        w->exStyle |= WS_EX_CLIENTEDGE;
-      }
-      return r;
-    }
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc) PaintEdit(w, dc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_NCCREATE:
+      return CreateSunken(hwnd, w, msg, wParam, lParam);
+    case WM_PAINT:
+      return PaintControl(hwnd, w, PaintEdit);
     case WM_ERASEBKGND:
       return 1;
     case WM_SETTEXT: {
@@ -926,13 +929,8 @@ LRESULT CALLBACK KvStaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return TRUE;
       }
       return DefWindowProcA(hwnd, msg, wParam, lParam);
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc) PaintStatic(w, dc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintControl(hwnd, w, PaintStatic);
     case WM_ERASEBKGND:
       return 1;
     case WM_SETTEXT: {
@@ -963,21 +961,10 @@ LRESULT CALLBACK KvListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   if (!w) return 0;
   if (msg >= LB_ADDSTRING && msg <= LB_FINDSTRINGEXACT) return ListMessage(w, msg, wParam, lParam);
   switch (msg) {
-    case WM_NCCREATE: {
-      LRESULT r = DefWindowProcA(hwnd, msg, wParam, lParam);
-      if (w->style & WS_BORDER) {
-        w->style &= ~WS_BORDER;
-        w->exStyle |= WS_EX_CLIENTEDGE;
-      }
-      return r;
-    }
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc) PaintList(w, dc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_NCCREATE:
+      return CreateSunken(hwnd, w, msg, wParam, lParam);
+    case WM_PAINT:
+      return PaintControl(hwnd, w, PaintList);
     case WM_ERASEBKGND:
       return 1;
     case WM_LBUTTONDOWN: {

@@ -16,12 +16,24 @@ static HWND CreateControl(CWnd* wrapper, const char* className, const char* text
     return wrapper->m_hWnd;
 }
 
-// Buttons and statics take the library's small font and its window
-// procedure, so that their colours and blinking work.
-static void AdoptControl(CWnd* wrapper)
+// Buttons and statics are made the same way and then take the library's
+// small font and its window procedure, so that their colours and blinking
+// work. The rectangle form counts both edges in the size.
+static int CreateColouredControl(CWnd* wrapper, const char* className, const char* text, unsigned long style,
+                                 int x, int y, int width, int height, CWnd* parent, int id)
 {
+    if (!CreateControl(wrapper, className, text, style, x, y, width, height, parent, id))
+        return 0;
     wrapper->SetFont((char*)"Helv", 8);
     wrapper->SubclassWindow();
+    return 1;
+}
+
+static int CreateColouredControl(CWnd* wrapper, const char* className, const char* text, int style,
+                                 const RECT& rect, CWnd* parent, int id)
+{
+    return CreateColouredControl(wrapper, className, text, (unsigned long)(DWORD)style, rect.left, rect.top,
+                                 rect.right - rect.left + 1, rect.bottom - rect.top + 1, parent, id);
 }
 
 void CEdit::Create(unsigned long style, int x, int y, int width, int height, CWnd* parent, int id)
@@ -185,32 +197,12 @@ VEK_END_MESSAGE_MAP()
 
 void CButton::Create(unsigned long style, char* text, int x, int y, int width, int height, CWnd* parent, int id)
 {
-    if (CreateControl(this, "BUTTON", text, style, x, y, width, height, parent, id))
-        AdoptControl(this);
+    CreateColouredControl(this, "BUTTON", text, style, x, y, width, height, parent, id);
 }
 
 int CButton::Create(char* text, int style, const RECT& rect, CWnd* parent, int id)
 {
-    if (!CreateControl(this, "BUTTON", text, (unsigned long)(DWORD)style, rect.left, rect.top,
-                       rect.right - rect.left + 1, rect.bottom - rect.top + 1, parent, id))
-        return 0;
-    AdoptControl(this);
-    return 1;
-}
-
-void* CButton::CtlColor(CDC* dc, unsigned)
-{
-    return m_colours.CtlColor(dc);
-}
-
-void CButton::OnTimer(unsigned id)
-{
-    m_colours.OnTimer(*this, id);
-}
-
-void CButton::OnDestroy()
-{
-    m_colours.OnDestroy(*this);
+    return CreateColouredControl(this, "BUTTON", text, style, rect, parent, id);
 }
 
 VEK_BEGIN_MESSAGE_MAP(CStatic, CWnd)
@@ -221,32 +213,12 @@ VEK_END_MESSAGE_MAP()
 
 void CStatic::Create(unsigned long style, char* text, int x, int y, int width, int height, CWnd* parent, int id)
 {
-    if (CreateControl(this, "STATIC", text, style, x, y, width, height, parent, id))
-        AdoptControl(this);
+    CreateColouredControl(this, "STATIC", text, style, x, y, width, height, parent, id);
 }
 
 int CStatic::Create(char* text, int style, const RECT& rect, CWnd* parent, int id)
 {
-    if (!CreateControl(this, "STATIC", text, (unsigned long)(DWORD)style, rect.left, rect.top,
-                       rect.right - rect.left + 1, rect.bottom - rect.top + 1, parent, id))
-        return 0;
-    AdoptControl(this);
-    return 1;
-}
-
-void* CStatic::CtlColor(CDC* dc, unsigned)
-{
-    return m_colours.CtlColor(dc);
-}
-
-void CStatic::OnTimer(unsigned id)
-{
-    m_colours.OnTimer(*this, id);
-}
-
-void CStatic::OnDestroy()
-{
-    m_colours.OnDestroy(*this);
+    return CreateColouredControl(this, "STATIC", text, style, rect, parent, id);
 }
 
 void CListBox::Create(unsigned long style, int x, int y, int width, int height, CWnd* parent, int id)

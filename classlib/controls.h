@@ -78,6 +78,26 @@ private:
 // milliseconds.
 unsigned VekBlinkPeriod(unsigned speed);
 
+// The colour and blink operations, handlers and state of CButton and
+// CStatic, written once: each class forwards them to its CBlinkColours with
+// itself as the owner. The handlers keep their order (CtlColor, OnTimer,
+// OnDestroy) after the overrides of CWnd.
+#define VEK_BLINK_COLOUR_MEMBERS()                                                                              \
+public:                                                                                                         \
+    virtual void SetTextColor(unsigned long c) { m_colours.SetTextColor(*this, c); }                            \
+    virtual void SetBkColor(unsigned long c) { m_colours.SetBkColor(*this, c); }                                \
+    unsigned long GetTextColor() { return m_colours.m_crText; }                                                 \
+    unsigned long GetBkColor() { return m_colours.m_crBk; }                                                     \
+    void SetBlinkTextColors(unsigned long c0, unsigned long c1) { m_colours.SetBlinkTextColors(c0, c1); }       \
+    void SetBlinkBkColors(unsigned long c0, unsigned long c1) { m_colours.SetBlinkBkColors(*this, c0, c1); }    \
+    void StartTextBlink(int mode, unsigned speed) { m_colours.StartTextBlink(*this, mode, speed); }             \
+    void StartBkBlink(int mode, unsigned speed) { m_colours.StartBkBlink(*this, mode, speed); }                 \
+    void EnableNotify(CWnd* wnd, unsigned msg) { m_colours.EnableNotify(wnd, msg); }                            \
+    virtual void* CtlColor(CDC* dc, unsigned) { return m_colours.CtlColor(dc); }                                \
+    virtual void OnTimer(unsigned id) { m_colours.OnTimer(*this, id); }                                         \
+    virtual void OnDestroy() { m_colours.OnDestroy(*this); }                                                    \
+    CBlinkColours m_colours;
+
 class CButton : public CWnd
 {
 public:
@@ -90,21 +110,7 @@ public:
     void SetCheck(int state) { ::SendMessageA(m_hWnd, BM_SETCHECK, (WPARAM)state, 0); }
     int GetCheck() { return (int)::SendMessageA(m_hWnd, BM_GETCHECK, 0, 0); }
 
-    virtual void SetTextColor(unsigned long c) { m_colours.SetTextColor(*this, c); }
-    virtual void SetBkColor(unsigned long c) { m_colours.SetBkColor(*this, c); }
-    unsigned long GetTextColor() { return m_colours.m_crText; }
-    unsigned long GetBkColor() { return m_colours.m_crBk; }
-    void SetBlinkTextColors(unsigned long c0, unsigned long c1) { m_colours.SetBlinkTextColors(c0, c1); }
-    void SetBlinkBkColors(unsigned long c0, unsigned long c1) { m_colours.SetBlinkBkColors(*this, c0, c1); }
-    void StartTextBlink(int mode, unsigned speed) { m_colours.StartTextBlink(*this, mode, speed); }
-    void StartBkBlink(int mode, unsigned speed) { m_colours.StartBkBlink(*this, mode, speed); }
-    void EnableNotify(CWnd* wnd, unsigned msg) { m_colours.EnableNotify(wnd, msg); }
-
-    virtual void* CtlColor(CDC* dc, unsigned id);
-    virtual void OnTimer(unsigned id);
-    virtual void OnDestroy();
-
-    CBlinkColours m_colours;
+    VEK_BLINK_COLOUR_MEMBERS()
 
     VEK_DECLARE_MESSAGE_MAP(CButton)
 };
@@ -118,21 +124,7 @@ public:
     void Create(unsigned long style, char* text, int x, int y, int width, int height, CWnd* parent, int id);
     int Create(char* text, int style, const RECT& rect, CWnd* parent, int id);
 
-    virtual void SetTextColor(unsigned long c) { m_colours.SetTextColor(*this, c); }
-    virtual void SetBkColor(unsigned long c) { m_colours.SetBkColor(*this, c); }
-    unsigned long GetTextColor() { return m_colours.m_crText; }
-    unsigned long GetBkColor() { return m_colours.m_crBk; }
-    void SetBlinkTextColors(unsigned long c0, unsigned long c1) { m_colours.SetBlinkTextColors(c0, c1); }
-    void SetBlinkBkColors(unsigned long c0, unsigned long c1) { m_colours.SetBlinkBkColors(*this, c0, c1); }
-    void StartTextBlink(int mode, unsigned speed) { m_colours.StartTextBlink(*this, mode, speed); }
-    void StartBkBlink(int mode, unsigned speed) { m_colours.StartBkBlink(*this, mode, speed); }
-    void EnableNotify(CWnd* wnd, unsigned msg) { m_colours.EnableNotify(wnd, msg); }
-
-    virtual void* CtlColor(CDC* dc, unsigned id);
-    virtual void OnTimer(unsigned id);
-    virtual void OnDestroy();
-
-    CBlinkColours m_colours;
+    VEK_BLINK_COLOUR_MEMBERS()
 
     VEK_DECLARE_MESSAGE_MAP(CStatic)
 };

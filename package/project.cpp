@@ -9,6 +9,15 @@
 static const char s_objectId[] = "OBJECTID=";
 #define KV_OBJECTID_LENGTH 9
 
+// One string field of the record into its member; the caller's buffer
+// carries the text.
+static unsigned long ReadText(CPackageStream* s, char* buffer, int size, CString& field, unsigned long crc)
+{
+    crc = ReadString(s, buffer, size, crc);
+    field.CopyFrom(buffer);
+    return crc;
+}
+
 CProject::CProject()
     : m_nReadme(0), m_nLicence(0), m_nUninstaller(0), m_nPassword(0), m_nPasswordCrc(0),
       m_nReserved(0), m_nRecordCrc(0), m_nStoredCrc(0)
@@ -83,14 +92,10 @@ int CProject::LoadProject()
     unsigned long crc = KV_RECORD_CRC_START;
 
     crc = ReadInt(s, &value, crc);  // format value
-    crc = ReadString(s, buffer, sizeof(buffer), crc);
-    m_strProduct.CopyFrom(buffer);
-    crc = ReadString(s, buffer, sizeof(buffer), crc);
-    m_strVersion.CopyFrom(buffer);
-    crc = ReadString(s, buffer, sizeof(buffer), crc);
-    m_strCompany.CopyFrom(buffer);
-    crc = ReadString(s, buffer, sizeof(buffer), crc);
-    m_strCopyright.CopyFrom(buffer);
+    crc = ReadText(s, buffer, sizeof(buffer), m_strProduct, crc);
+    crc = ReadText(s, buffer, sizeof(buffer), m_strVersion, crc);
+    crc = ReadText(s, buffer, sizeof(buffer), m_strCompany, crc);
+    crc = ReadText(s, buffer, sizeof(buffer), m_strCopyright, crc);
     crc = ReadInt(s, &m_nReadme, crc);
     crc = ReadString(s, buffer, sizeof(buffer), crc);  // readme source
     crc = ReadInt(s, &m_nLicence, crc);
@@ -133,28 +138,20 @@ int CProject::LoadProject()
     crc = ReadInt(s, &m_nUninstaller, crc);
     crc = ReadInt(s, &m_nPassword, crc);
     crc = ReadInt(s, &m_nPasswordCrc, crc);
-    crc = ReadString(s, buffer, sizeof(buffer), crc);
-    m_strSpare1.CopyFrom(buffer);
-    crc = ReadString(s, buffer, sizeof(buffer), crc);
-    m_strSpare2.CopyFrom(buffer);
-    crc = ReadString(s, buffer, sizeof(buffer), crc);
-    m_strSpare3.CopyFrom(buffer);
-    crc = ReadString(s, buffer, sizeof(buffer), crc);
-    m_strSpare4.CopyFrom(buffer);
+    crc = ReadText(s, buffer, sizeof(buffer), m_strSpare1, crc);
+    crc = ReadText(s, buffer, sizeof(buffer), m_strSpare2, crc);
+    crc = ReadText(s, buffer, sizeof(buffer), m_strSpare3, crc);
+    crc = ReadText(s, buffer, sizeof(buffer), m_strSpare4, crc);
     crc = ReadInt(s, &count, crc);
     for (int i = 0; i < count && !s->Failed(); ++i) {
         crc = ReadString(s, buffer, sizeof(buffer), crc);
         if (!s->Failed())
             m_spareList.Add(buffer);
     }
-    crc = ReadString(s, buffer, sizeof(buffer), crc);
-    m_strSpare5.CopyFrom(buffer);
-    crc = ReadString(s, buffer, sizeof(buffer), crc);
-    m_strSpare6.CopyFrom(buffer);
-    crc = ReadString(s, buffer, sizeof(buffer), crc);
-    m_strEndRun.CopyFrom(buffer);
-    crc = ReadString(s, buffer, sizeof(buffer), crc);
-    m_strStartRun.CopyFrom(buffer);
+    crc = ReadText(s, buffer, sizeof(buffer), m_strSpare5, crc);
+    crc = ReadText(s, buffer, sizeof(buffer), m_strSpare6, crc);
+    crc = ReadText(s, buffer, sizeof(buffer), m_strEndRun, crc);
+    crc = ReadText(s, buffer, sizeof(buffer), m_strStartRun, crc);
     crc = ReadInt(s, &m_nReserved, crc);
     m_nRecordCrc = crc;
     ReadInt(s, &value, 0);

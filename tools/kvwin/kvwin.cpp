@@ -194,6 +194,21 @@ int IsRegularFile(const char* host)
     return stat(host, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// Maps a candidate program name to its host file, trying the name as it is
+// and, when it has no extension, with ".exe" added (candidate has room for
+// it). 1 when a regular file was found.
+static int FindProgramFile(char* candidate, char* host, size_t size)
+{
+    if (KvMapPath(candidate, host, size) && IsRegularFile(host))
+        return 1;
+    const char* slash = strrchr(candidate, '\\');
+    const char* dot = strrchr(candidate, '.');
+    if (dot && (!slash || dot > slash))
+        return 0;
+    strcat(candidate, ".exe");
+    return KvMapPath(candidate, host, size) && IsRegularFile(host);
+}
+
 // Finds the program of a Windows command line as CreateProcess does: a
 // quoted first word, or else the shortest blank-separated start of the line
 // that names an existing file (".exe" added to a name without extension).
@@ -211,16 +226,7 @@ int FindProgram(const char* line, char* host, size_t size, const char** rest)
         memcpy(candidate, line + 1, n);
         candidate[n] = 0;
         *rest = close ? close + 1 : line + 1 + n;
-        if (KvMapPath(candidate, host, size) && IsRegularFile(host))
-            return 1;
-        const char* slash = strrchr(candidate, '\\');
-        const char* dot = strrchr(candidate, '.');
-        if (!dot || (slash && dot < slash)) {
-            strcat(candidate, ".exe");
-            if (KvMapPath(candidate, host, size) && IsRegularFile(host))
-                return 1;
-        }
-        return 0;
+        return FindProgramFile(candidate, host, size);
     }
     for (const char* end = line;; end++) {
         if (*end != ' ' && *end != '\t' && *end != 0)
@@ -230,15 +236,8 @@ int FindProgram(const char* line, char* host, size_t size, const char** rest)
             memcpy(candidate, line, n);
             candidate[n] = 0;
             *rest = end;
-            if (KvMapPath(candidate, host, size) && IsRegularFile(host))
+            if (FindProgramFile(candidate, host, size))
                 return 1;
-            const char* slash = strrchr(candidate, '\\');
-            const char* dot = strrchr(candidate, '.');
-            if (!dot || (slash && dot < slash)) {
-                strcat(candidate, ".exe");
-                if (KvMapPath(candidate, host, size) && IsRegularFile(host))
-                    return 1;
-            }
         }
         if (*end == 0)
             return 0;

@@ -604,3 +604,17 @@ int KvFormat(char* out, size_t size, const char* format, ...)
     va_end(args);
     return n >= 0 && (size_t)n < size;
 }
+
+size_t KvReadFully(int fd, void* data, size_t size)
+{
+    size_t got = 0;
+    while (got < size) {
+        ssize_t n = read(fd, (char*)data + got, size - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += (size_t)n;
+    }
+    return got;
+}

@@ -59,4 +59,9 @@ int KvMakeHostFolders(const char* hostPath);
 // sees either the old or the new contents, never a part. 1/0.
 int KvWriteFileAtomic(const char* hostPath, const void* data, size_t size);
 
+// Reads up to size bytes from fd, going on after short reads and
+// interruptions; the number of bytes read (less at the end of the file or
+// on an error).
+size_t KvReadFully(int fd, void* data, size_t size);
+
 #endif

@@ -104,15 +104,7 @@ int LoadLines(const char* host, CProfileLines* lines)
         close(fd);
         return 0;
     }
-    size_t got = 0;
-    while (got < size) {
-        ssize_t n = read(fd, data + got, size - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += (size_t)n;
-    }
+    size_t got = KvReadFully(fd, data, size);
     close(fd);
     int ok = 1;
     size_t start = 0;

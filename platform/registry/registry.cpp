@@ -506,15 +506,7 @@ private:
             m_error = ERROR_NOT_ENOUGH_MEMORY;
             return 0;
         }
-        size_t got = 0;
-        while (got < size) {
-            ssize_t n = read(fd, data + got, size - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += (size_t)n;
-        }
+        size_t got = KvReadFully(fd, data, size);
         close(fd);
         int ok = got == size && Parse(data, size, &m_data);
         delete[] data;
